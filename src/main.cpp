@@ -1,4 +1,50 @@
-int main()
+// Snagwell: records what passes through the clipboard. This file builds the
+// desktop's ports once and hands them to the settings window.
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
+
+#include "app/form1.h"
+#include "platform/clock.h"
+#include "platform/instancelock.h"
+#include "platform/qtdialogs.h"
+#include "platform/shutdownrequests.h"
+#include "platform/systemnames.h"
+#include "platform/trayicon.h"
+
+int main(int argc, char *argv[])
 {
-    return 0;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Snagwell"));
+    QApplication::setApplicationVersion(QStringLiteral(SNAGWELL_VERSION));
+    // The program lives in the tray: closing its windows never ends it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QIcon icon;
+    for (const int size : {16, 32, 64})
+        icon.addFile(QStringLiteral(":/snagwell/snagwell-%1.png").arg(size));
+    QApplication::setWindowIcon(icon);
+
+    const QString executableName =
+        QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+
+    snagwell::QtDialogs dialogs;
+    snagwell::LockFileInstanceLock instanceLock(executableName);
+    snagwell::HostSystemNames systemNames;
+    snagwell::SystemClock clock;
+    snagwell::SystemTrayIcon trayIcon;
+    snagwell::ShutdownRequests shutdownRequests;
+
+    snagwell::Form1 form({dialogs, instanceLock, systemNames, clock, trayIcon}, executableName,
+                         QDir::currentPath());
+    QObject::connect(&form, &snagwell::Form1::unloaded, &app, &QCoreApplication::quit);
+    // Logging out or being told to stop ends the program as a confirmed quit.
+    QObject::connect(&shutdownRequests, &snagwell::ShutdownRequests::requested, &form,
+                     [&form] { form.Unload(); });
+
+    form.Form_Load();
+    if (form.isUnloaded())
+        return 0;
+    return QApplication::exec();
 }

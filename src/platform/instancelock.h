@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QLockFile;
+
+namespace snagwell {
+
+// One running instance per user and executable name.
+class InstanceLock
+{
+public:
+    virtual ~InstanceLock() = default;
+    // True when this process now holds the lock; false when another
+    // instance holds it.
+    virtual bool tryLock() = 0;
+};
+
+class LockFileInstanceLock final : public InstanceLock
+{
+public:
+    // The lock file lives in the user's runtime folder, named after the
+    // executable.
+    explicit LockFileInstanceLock(const QString &executableName);
+    ~LockFileInstanceLock() override;
+    bool tryLock() override;
+
+private:
+    std::unique_ptr<QLockFile> m_lock;
+};
+
+class FixedInstanceLock final : public InstanceLock
+{
+public:
+    explicit FixedInstanceLock(bool free) : m_free(free) {}
+    bool tryLock() override { return m_free; }
+
+private:
+    bool m_free;
+};
+
+} // namespace snagwell
