@@ -351,17 +351,18 @@ void Form1::Form_Load()
     // 3. The window stays hidden; the tray menu shows it.
     runStep(QStringLiteral("3"), [this] { hide(); });
     // 4.
-    runStep(QStringLiteral("4"), [this] { lblAppDir->setText(m_startupFolder); });
+    // The browser opens where the program was started, as a folder list does.
+    runStep(QStringLiteral("4"), [this] {
+        lblAppDir->setText(m_startupFolder);
+        Dir1->setPath(m_startupFolder);
+    });
     // 5. The choice lists, each with its start-up choice.
     runStep(QStringLiteral("5"), [this] {
-        cbxFileHeader->clear();
-        cbxFileHeader->addItems(fileHeaderEntries());
+        addEntries(cbxFileHeader, fileHeaderEntries());
         chooseEntry(cbxFileHeader, QStringLiteral("ﾕｰｻﾞｰ名"));
-        cbxDeleteFolder->clear();
-        cbxDeleteFolder->addItems(deleteFolderEntries());
+        addEntries(cbxDeleteFolder, deleteFolderEntries());
         chooseEntry(cbxDeleteFolder, QStringLiteral(" 7日前"));
-        cbxFileType->clear();
-        cbxFileType->addItems(fileTypeEntries());
+        addEntries(cbxFileType, fileTypeEntries());
         chooseEntry(cbxFileType, QStringLiteral("JPG"));
     });
     // 6 and 7: a later run reads its settings, a first run makes them.
@@ -541,6 +542,15 @@ void Form1::setCheckValue(QCheckBox *box, int value)
     }
 }
 
+void Form1::addEntries(QComboBox *list, const QStringList &entries)
+{
+    // Adding entries chooses none: a list without a choice stays so.
+    const int index = list->currentIndex();
+    const QSignalBlocker blocker(list);
+    list->addItems(entries);
+    list->setCurrentIndex(index);
+}
+
 void Form1::chooseEntry(QComboBox *list, const QString &text)
 {
     const int index = list->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
@@ -609,7 +619,7 @@ void Form1::LoadSettings()
     step([&] { tbxTop->setText(line[10]); });                            // 15
     step([&] { tbxLeft->setText(line[11]); });                           // 16
     // 17: the file is closed already. 18: the names, appended.
-    step([&] { cbxRegName->addItems(SplitRegisteredNames(names)); });
+    step([&] { addEntries(cbxRegName, SplitRegisteredNames(names)); });
     // 19.
     step([&] {
         if (!index)

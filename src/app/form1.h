@@ -191,6 +191,7 @@ private:
     bool runStep(const QString &name, const std::function<void()> &step);
     // A handler that reports its failure with the error's description.
     void reportFailures(const std::function<void()> &handler);
+    void addEntries(QComboBox *list, const QStringList &entries);
     void chooseEntry(QComboBox *list, const QString &text);
     void selectIndex(QComboBox *list, int index);
     void bringToForeground();

@@ -3,6 +3,9 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
+
+#include <stdexcept>
 
 class QSystemTrayIcon;
 
@@ -52,6 +55,8 @@ public:
     bool isAvailable() const override { return m_available; }
     void add(const QString &tip) override
     {
+        if (m_failing)
+            throw std::runtime_error("the notification area refused the icon");
         m_calls.append(QStringLiteral("add:") + tip);
         if (!m_present) {
             m_present = true;
@@ -65,6 +70,7 @@ public:
     }
 
     void setAvailable(bool available) { m_available = available; }
+    void setFailing(bool failing) { m_failing = failing; }
     bool isPresent() const { return m_present; }
     const QString &tip() const { return m_tip; }
     const QStringList &calls() const { return m_calls; }
@@ -83,6 +89,7 @@ public:
 
 private:
     bool m_available = true;
+    bool m_failing = false;
     bool m_present = false;
     QString m_tip;
     QStringList m_calls;

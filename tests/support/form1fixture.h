@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTime>
+
+#include <memory>
+
+#include "app/form1.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/instancelock.h"
+#include "platform/systemnames.h"
+#include "platform/trayicon.h"
+
+namespace snagwell::testing {
+
+// The settings window over test doubles, started in a fresh working folder.
+struct Form1Fixture
+{
+    Form1Fixture()
+        : clock(QDateTime(QDate(2005, 11, 15), QTime(10, 30))), names(QStringLiteral("OFFICE-PC"),
+                                                                       QStringLiteral("user1"))
+    {
+    }
+
+    QString startupFolder() const { return QDir(dir.path()).canonicalPath(); }
+    QString settingsPath() const { return startupFolder() + QStringLiteral("/RAVuvivo.vov"); }
+
+    Form1 &make()
+    {
+        form = std::make_unique<Form1>(Form1Ports{dialogs, lock, names, clock, tray},
+                                       QStringLiteral("snagwell"), startupFolder());
+        return *form;
+    }
+    Form1 &start()
+    {
+        make();
+        form->Form_Load();
+        return *form;
+    }
+
+    void writeSettings(const QByteArray &bytes) const
+    {
+        QFile file(settingsPath());
+        if (file.open(QIODevice::WriteOnly))
+            file.write(bytes);
+    }
+    QByteArray settingsBytes() const
+    {
+        QFile file(settingsPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    FixedInstanceLock lock{true};
+    FixedClock clock;
+    FixedSystemNames names;
+    RecordingTrayIcon tray;
+    std::unique_ptr<Form1> form;
+};
+
+} // namespace snagwell::testing
