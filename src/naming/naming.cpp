@@ -99,10 +99,8 @@ qint64 firstFreeLongNumber(const QString &folder, const QString &header)
 {
     // Folders count too: a capture must not be aimed at a name that is taken
     // by anything at all.
-    const QStringList names =
-        listingOf(folder).entryList(QDir::Files | QDir::Dirs | QDir::System |
-                                        QDir::NoDotAndDotDot,
-                                    QDir::Unsorted);
+    const QStringList names = listingOf(folder).entryList(
+        QDir::Files | QDir::Dirs | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
     constexpr qsizetype longestNumber = 18; // stays within qint64
     QSet<qint64> taken;
     for (const QString &name : names) {
@@ -181,14 +179,18 @@ QString CleanFileNameHeader(const QString &header)
 QString NextFreeFileName(const QString &folder, const QString &header)
 {
     const QString cleaned = CleanFileNameHeader(header);
-    // Ordinary files only, hidden ones left out: the program's own
-    // temporary files never take a number.
-    const QStringList names = listingOf(folder).entryList(QDir::Files, QDir::Unsorted);
+    // Files, hidden ones left out: the program's own temporary files never
+    // take a number. Special entries (dangling links, pipes) take theirs, so
+    // that a capture is never written through a link to somewhere else or
+    // into a pipe.
+    const QStringList names =
+        listingOf(folder).entryList(QDir::Files | QDir::System, QDir::Unsorted);
     int highest = 0;
     for (const QString &name : names) {
         if (!name.startsWith(cleaned))
             continue;
-        const std::optional<int> number = readRunningNumber(QStringView(name).mid(cleaned.size(), 3));
+        const std::optional<int> number =
+            readRunningNumber(QStringView(name).mid(cleaned.size(), 3));
         if (number && *number > highest)
             highest = *number;
     }
