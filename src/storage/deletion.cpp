@@ -1,0 +1,107 @@
+#include "storage/deletion.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "platform/clock.h"
+#include "storage/dayfolders.h"
+
+namespace snagwell {
+
+namespace {
+
+// BASIC's Val: blanks skipped, an optional sign, then digits up to the first
+// character that is none; 0 when no digit comes.
+int basicVal(QStringView text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text.at(i) == u' ')
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text.at(i) == u'+' || text.at(i) == u'-')) {
+        negative = text.at(i) == u'-';
+        ++i;
+    }
+    int value = 0;
+    for (; i < text.size() && text.at(i) >= u'0' && text.at(i) <= u'9'; ++i)
+        value = value * 10 + (text.at(i).unicode() - u'0');
+    return negative ? -value : value;
+}
+
+bool isLink(const QFileInfo &entry)
+{
+    return entry.isSymLink() || entry.isJunction();
+}
+
+// The counterpart of the read-only attribute is a file whose owner may not
+// write it. Checked by its mode rather than by trying: the directory's
+// permission alone decides whether a file can be unlinked here, and a
+// privileged user could unlink it regardless.
+bool isReadOnly(const QFileInfo &file)
+{
+    return !file.permission(QFile::WriteOwner);
+}
+
+// Empties an old day folder of what a day's captures consist of, then
+// removes it when nothing else is left. Subfolders, hidden files and special
+// entries stay, and with them the folder.
+void removeDayFolder(const QString &path)
+{
+    const QFileInfoList entries = QDir(path).entryInfoList(
+        QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
+    for (const QFileInfo &entry : entries) {
+        if (isLink(entry)) {
+            // Removes the link itself; its target is not touched.
+            QFile::remove(entry.filePath());
+        } else if (entry.isFile() && !isReadOnly(entry)) {
+            QFile::remove(entry.filePath());
+        }
+    }
+    QDir().rmdir(path);
+}
+
+} // namespace
+
+const QStringList &deleteFolderTexts()
+{
+    static const QStringList texts{QStringLiteral("しない"), QStringLiteral(" 7日前"),
+                                   QStringLiteral("30日前")};
+    return texts;
+}
+
+std::optional<int> DaysToKeep(const QString &deleteFolderText)
+{
+    if (deleteFolderText == deleteFolderTexts().at(0))
+        return std::nullopt;
+    return basicVal(QStringView(deleteFolderText).left(2));
+}
+
+void DeleteOldDayFolders(const QString &currentFolder, int days, const Clock &clock)
+{
+    QString managementFolder = currentFolder;
+    if (IsDayFolderName(lastSevenCharacters(managementFolder)))
+        managementFolder = parentPath(managementFolder);
+    if (!IsManagementFolder(managementFolder))
+        return;
+
+    const QDateTime limit = clock.now().addDays(-days);
+    // The whole listing is read before anything is removed, so that each
+    // entry is looked at once.
+    const QFileInfoList entries = QDir(managementFolder + QLatin1Char('/'))
+                                      .entryInfoList(QDir::Files | QDir::Dirs, QDir::Unsorted);
+    for (const QFileInfo &entry : entries) {
+        if (!IsDayFolderName(entry.fileName()))
+            continue;
+        // A link could lead anywhere: neither it nor what it points at is
+        // part of the management folder.
+        if (isLink(entry) || !entry.isDir())
+            continue;
+        const QDateTime lastChange = entry.lastModified();
+        if (lastChange.isValid() && lastChange < limit)
+            removeDayFolder(entry.filePath());
+    }
+}
+
+} // namespace snagwell
