@@ -32,24 +32,14 @@
 #include "platform/instancelock.h"
 #include "platform/systemnames.h"
 #include "platform/trayicon.h"
+#include "naming/naming.h"
+#include "storage/dayfolders.h"
+#include "storage/deletion.h"
+#include "storage/folderbuttons.h"
 #include "tray/traytip.h"
 
 namespace snagwell {
 namespace {
-
-const QStringList &fileHeaderEntries()
-{
-    static const QStringList entries = {QStringLiteral("PC名"), QStringLiteral("ﾕｰｻﾞｰ名"),
-                                        QStringLiteral("PC名+ﾕｰｻﾞｰ名"), QStringLiteral("登録名")};
-    return entries;
-}
-
-const QStringList &deleteFolderEntries()
-{
-    static const QStringList entries = {QStringLiteral("しない"), QStringLiteral(" 7日前"),
-                                        QStringLiteral("30日前")};
-    return entries;
-}
 
 const QStringList &fileTypeEntries()
 {
@@ -302,6 +292,8 @@ void Form1::connectControls()
             m_text1 = Text1->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     });
     connect(btnReset, &QPushButton::clicked, this, [this] { btnReset_Click(); });
+    connect(btnMakeSWDataFolder, &QPushButton::clicked, this, [this] { btnMakeSWDataFolder_Click(); });
+    connect(btnMakeTodayFolder, &QPushButton::clicked, this, [this] { btnMakeTodayFolder_Click(); });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
 
@@ -358,9 +350,9 @@ void Form1::Form_Load()
     });
     // 5. The choice lists, each with its start-up choice.
     runStep(QStringLiteral("5"), [this] {
-        addEntries(cbxFileHeader, fileHeaderEntries());
+        addEntries(cbxFileHeader, headerModeTexts());
         chooseEntry(cbxFileHeader, QStringLiteral("ﾕｰｻﾞｰ名"));
-        addEntries(cbxDeleteFolder, deleteFolderEntries());
+        addEntries(cbxDeleteFolder, deleteFolderTexts());
         chooseEntry(cbxDeleteFolder, QStringLiteral(" 7日前"));
         addEntries(cbxFileType, fileTypeEntries());
         chooseEntry(cbxFileType, QStringLiteral("JPG"));
@@ -698,14 +690,37 @@ void Form1::ApplyRegNameChoice()
 
 void Form1::SetUpStorageFolders(const QString &folder)
 {
-    // The management and day folders arrive with their own change; until
-    // then the browser stands in the start-up folder.
-    Dir1->setPath(folder);
+    ::snagwell::SetUpStorageFolders(folder, *this, m_dialogs, m_clock);
 }
 
 void Form1::EnterTodaysFolderAtStartUp()
 {
-    // The day folders arrive with their own change.
+    ::snagwell::EnterTodaysFolderAtStartUp(*this, m_clock, [this] { SaveSettings(); });
+}
+
+void Form1::btnMakeSWDataFolder_Click()
+{
+    reportFailures([this] { ::snagwell::btnMakeSWDataFolder_Click(*this, m_dialogs, m_clock); });
+}
+
+void Form1::btnMakeTodayFolder_Click()
+{
+    reportFailures([this] { ::snagwell::btnMakeTodayFolder_Click(*this, m_dialogs, m_clock); });
+}
+
+QString Form1::currentFileHeader() const
+{
+    return FileNameHeader(cbxFileHeader->currentText(), cbxRegName->currentText(), m_systemNames);
+}
+
+QString Form1::NextCapturePath() const
+{
+    return ::snagwell::NextCapturePath(CurrentFolderPath(File1->path()), currentFileHeader());
+}
+
+QString Form1::NextTextFilePath() const
+{
+    return ::snagwell::NextTextFilePath(CurrentFolderPath(File1->path()), currentFileHeader());
 }
 
 // ---- printing ----
@@ -724,7 +739,10 @@ void Form1::Command1_Click()
 
 void Form1::Command2_Click()
 {
-    // Clipboard monitoring arrives with its own change.
+    // Clipboard monitoring arrives with its own change; stopping it always
+    // removes the old day folders.
+    if (const std::optional<int> days = DaysToKeep(cbxDeleteFolder->currentText()))
+        DeleteOldDayFolders(CurrentFolderPath(File1->path()), *days, m_clock);
 }
 
 // ---- saved-data browser ----

@@ -87,6 +87,14 @@ public:
     // Storage folders.
     void SetUpStorageFolders(const QString &folder);
     void EnterTodaysFolderAtStartUp();
+    void btnMakeSWDataFolder_Click();
+    void btnMakeTodayFolder_Click();
+
+    // File naming: the header of new captures, and the next free paths in
+    // the current folder.
+    QString currentFileHeader() const;
+    QString NextCapturePath() const;
+    QString NextTextFilePath() const;
 
     // Printing.
     void FillPrinterList();
