@@ -1,0 +1,178 @@
+#pragma once
+
+#include <utility>
+
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+#include <QRect>
+#include <QRectF>
+#include <QString>
+#include <QStringList>
+
+class QPagedPaintDevice;
+
+namespace snagwell {
+
+// The values the printer's orientation property takes.
+enum class PageOrientation { Portrait = 1, Landscape = 2 };
+
+// The output of one document, in the order it was given, waiting for the
+// end of the document to be sent.
+struct PrintDocument
+{
+    struct Item
+    {
+        // Text output when the picture is null, a picture otherwise.
+        QString text;
+        QImage picture;
+        // Where the picture goes, in twips from the printable area's top left.
+        QRect twips;
+    };
+
+    PageOrientation orientation = PageOrientation::Portrait;
+    QList<Item> items;
+};
+
+// The system's printers and the current printer, which receives every
+// document. Output accumulates until endDoc() sends it as one job.
+class Printers
+{
+public:
+    virtual ~Printers() = default;
+
+    // Device names (CUPS queue names), in the order the system lists them.
+    virtual QStringList names() const = 0;
+    // The current printer: the system's default until makeCurrent() is
+    // called, then the printer last made current. Empty without printers.
+    virtual QString currentName() const = 0;
+    virtual void makeCurrent(const QString &name) = 0;
+    // Applies to the documents that end after it; nothing reads it back.
+    virtual void setOrientation(PageOrientation orientation) = 0;
+    // Text output from the current line, followed by a line end. Lines
+    // break at each CR LF, wrap when wider than the page and continue on
+    // the next page, so nothing is cut off.
+    virtual void print(const QString &text) = 0;
+    // Draws a picture scaled to the rectangle given in twips; throws
+    // Failure for an empty picture.
+    virtual void paintPicture(const QImage &picture, const QRect &twips) = 0;
+    // Sends the document to the current printer; throws Failure when there
+    // is no printer or the printer refuses the job. The document is dropped
+    // either way.
+    virtual void endDoc() = 0;
+};
+
+// What the real printers and the recording double share: the document being
+// built and the checks made on it. Subclasses only list printers and send.
+class DocumentPrinters : public Printers
+{
+public:
+    QString currentName() const override { return m_current; }
+    void makeCurrent(const QString &name) override;
+    void setOrientation(PageOrientation orientation) override { m_orientation = orientation; }
+    void print(const QString &text) override;
+    void paintPicture(const QImage &picture, const QRect &twips) override;
+    void endDoc() override;
+
+protected:
+    explicit DocumentPrinters(QString current) : m_current(std::move(current)) {}
+    // Output given since the last endDoc(); empty when there is none.
+    const QList<PrintDocument::Item> &pendingItems() const { return m_items; }
+    PageOrientation orientation() const { return m_orientation; }
+    virtual void send(const QString &printer, const PrintDocument &document) = 0;
+
+private:
+    QString m_current;
+    PageOrientation m_orientation = PageOrientation::Portrait;
+    QList<PrintDocument::Item> m_items;
+};
+
+// The printers of the system (CUPS queues), printed on through QPrinter.
+class SystemPrinters final : public DocumentPrinters
+{
+public:
+    SystemPrinters();
+    QStringList names() const override;
+
+protected:
+    void send(const QString &printer, const PrintDocument &document) override;
+};
+
+// One line of text as it was laid out on a page, in device pixels from the
+// printable area's top left.
+struct PaintedLine
+{
+    int page = 0;
+    QRectF rect;
+    QString text;
+};
+
+// A picture as it was placed, in device pixels.
+struct PaintedPicture
+{
+    int page = 0;
+    QRectF rect;
+};
+
+struct PaintedDocument
+{
+    int pages = 0;
+    QList<PaintedLine> lines;
+    QList<PaintedPicture> pictures;
+};
+
+// Paints a document onto a printer or a PDF writer, in the device's default
+// font, starting a new page where text runs off the bottom. A page is only
+// started for something to draw on it, so trailing empty lines add none.
+// Throws Failure when the device cannot be painted on.
+PaintedDocument paintDocument(QPagedPaintDevice &device, const PrintDocument &document);
+
+// Test double: a fixed list of printers that records every document instead
+// of printing it. Each ended document is also painted onto an in-memory PDF
+// to count its pages, so a QGuiApplication must exist.
+class RecordingPrinters final : public DocumentPrinters
+{
+public:
+    struct Picture
+    {
+        QImage image;
+        QRect twips;
+    };
+    struct Job
+    {
+        QString printer;
+        PageOrientation orientation = PageOrientation::Portrait;
+        QStringList texts;
+        QList<Picture> pictures;
+        int pages = 0;
+        QByteArray pdf;
+        bool ended = false;
+    };
+
+    // The first name is the system's default printer unless one is given.
+    explicit RecordingPrinters(QStringList names, const QString &defaultName = {});
+
+    QStringList names() const override { return m_names; }
+    void makeCurrent(const QString &name) override;
+
+    // Every job sent, then the document still open (ended false), if any.
+    QList<Job> jobs() const;
+    // Every name made current, in order.
+    const QStringList &madeCurrent() const { return m_madeCurrent; }
+    // From now on the printer refuses every job with this description;
+    // an empty description lets jobs through again.
+    void refuseJobs(const QString &description) { m_refusal = description; }
+
+protected:
+    void send(const QString &printer, const PrintDocument &document) override;
+
+private:
+    Job recordOf(const QString &printer, const PrintDocument &document) const;
+
+    QStringList m_names;
+    QStringList m_madeCurrent;
+    QList<Job> m_jobs;
+    QString m_refusal;
+};
+
+} // namespace snagwell
