@@ -1,0 +1,124 @@
+# Shared steps of the end-to-end tests: a private X server, the real
+# executable in a fresh working folder, and a person's hands (xdotool, xclip).
+# shellcheck shell=bash
+
+set -euo pipefail
+
+SNAGWELL=$(realpath "${1:?usage: $0 <path to snagwell>}")
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/snagwell-e2e.XXXXXX")
+export XDG_RUNTIME_DIR="$WORK/runtime"
+mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+export LC_ALL=C.UTF-8
+export QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY
+PIDS=()
+failures=0
+
+cleanup() {
+    for pid in "${PIDS[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    wait 2>/dev/null || true
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+pass() {
+    echo "PASS: $*"
+}
+
+check() { # check <description> <command...>
+    local what=$1
+    shift
+    if "$@"; then pass "$what"; else fail "$what"; fi
+}
+
+start_x() {
+    for tool in Xvfb xdotool xclip; do
+        command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+    done
+    exec 5< <(Xvfb -displayfd 1 -screen 0 1280x800x24 -nolisten tcp 2>/dev/null)
+    PIDS+=($!)
+    local number
+    read -r -t 20 number <&5 || { echo "SKIP: Xvfb did not start"; exit 77; }
+    export DISPLAY=":$number"
+}
+
+# start_snagwell <folder>: starts the program with that working folder; the
+# process id lands in SNAGWELL_PID.
+start_snagwell() {
+    local folder=$1
+    (cd "$folder" && exec "$SNAGWELL" >>"$WORK/snagwell.log" 2>&1) &
+    SNAGWELL_PID=$!
+    PIDS+=("$SNAGWELL_PID")
+}
+
+# wait_for_window <name regex> [seconds]: prints the window id.
+wait_for_window() {
+    local name=$1 seconds=${2:-15} id
+    for ((i = 0; i < seconds * 10; i++)); do
+        id=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n 1 || true)
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# answer_box [key]: answers the message box titled "Snagwell" (Return: OK).
+answer_box() {
+    local title=${2:-^Snagwell$} key=${1:-Return} id
+    id=$(wait_for_window "$title") || return 1
+    xdotool windowfocus --sync "$id" 2>/dev/null || true
+    xdotool key "$key"
+    for ((i = 0; i < 50; i++)); do
+        xdotool search --onlyvisible --name "$title" >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# shown <name regex>: a window of that name is on the screen.
+shown() {
+    wait_for_window "$1" >/dev/null
+}
+
+# wait_exit <pid> [seconds]
+wait_exit() {
+    local pid=$1 seconds=${2:-15}
+    for ((i = 0; i < seconds * 10; i++)); do
+        kill -0 "$pid" 2>/dev/null || { wait "$pid" 2>/dev/null || true; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+# wait_file <path> [seconds]
+wait_file() {
+    local path=$1 seconds=${2:-15}
+    for ((i = 0; i < seconds * 10; i++)); do
+        [ -e "$path" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+today() {
+    LC_ALL=C date +%y%b%d
+}
+
+finish() {
+    if ((failures)); then
+        echo "$failures check(s) failed; the program's log:" >&2
+        cat "$WORK/snagwell.log" >&2 || true
+        exit 1
+    fi
+    echo "all checks passed"
+}
