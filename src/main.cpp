@@ -7,8 +7,14 @@
 #include <QIcon>
 
 #include "app/form1.h"
+#include "platform/clipboard.h"
 #include "platform/clock.h"
+#include "platform/converters.h"
 #include "platform/instancelock.h"
+#include "platform/printers.h"
+#include "platform/programlauncher.h"
+#include "platform/registry.h"
+#include "platform/screengrabber.h"
 #include "platform/qtdialogs.h"
 #include "platform/shutdownrequests.h"
 #include "platform/systemnames.h"
@@ -34,10 +40,17 @@ int main(int argc, char *argv[])
     snagwell::HostSystemNames systemNames;
     snagwell::SystemClock clock;
     snagwell::SystemTrayIcon trayIcon;
+    snagwell::SystemPrinters printers;
+    snagwell::SystemClipboard clipboard;
+    snagwell::LibraryConverters converters;
+    snagwell::QtScreenGrabber screenGrabber;
+    snagwell::NoRegistry registry;
+    snagwell::ProcessLauncher programLauncher;
     snagwell::ShutdownRequests shutdownRequests;
 
-    snagwell::Form1 form({dialogs, instanceLock, systemNames, clock, trayIcon}, executableName,
-                         QDir::currentPath());
+    snagwell::Form1 form({dialogs, instanceLock, systemNames, clock, trayIcon, printers, clipboard,
+                          converters, screenGrabber, registry, programLauncher},
+                         executableName, QDir::currentPath());
     QObject::connect(&form, &snagwell::Form1::unloaded, &app, &QCoreApplication::quit);
     // Logging out or being told to stop ends the program as a confirmed quit.
     QObject::connect(&shutdownRequests, &snagwell::ShutdownRequests::requested, &form,

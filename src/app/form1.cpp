@@ -25,7 +25,9 @@
 #include "app/failure.h"
 #include "app/form1layout.h"
 #include "app/settingsfile.h"
+#include "about/frmabout.h"
 #include "browse/browserlists.h"
+#include "browse/printing.h"
 #include "browse/preview.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
@@ -92,6 +94,9 @@ Form1::Form1(const Form1Ports &ports, QString executableName, QString startupFol
              QWidget *parent)
     : QMainWindow(parent), m_dialogs(ports.dialogs), m_instanceLock(ports.instanceLock),
       m_systemNames(ports.systemNames), m_clock(ports.clock), m_trayIcon(ports.trayIcon),
+      m_printers(ports.printers), m_clipboard(ports.clipboard), m_converters(ports.converters),
+      m_screenGrabber(ports.screenGrabber), m_registry(ports.registry),
+      m_programLauncher(ports.programLauncher),
       m_executableName(std::move(executableName)), m_startupFolder(std::move(startupFolder))
 {
     setWindowTitle(QStringLiteral("Snagwell 設定"));
@@ -292,6 +297,11 @@ void Form1::connectControls()
             m_text1 = Text1->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     });
     connect(btnReset, &QPushButton::clicked, this, [this] { btnReset_Click(); });
+    connect(btnPrnIMG, &QPushButton::clicked, this, [this] { btnPrnIMG_Click(); });
+    connect(btnPrnTXT, &QPushButton::clicked, this, [this] { btnPrnTXT_Click(); });
+    connect(btnRegAdd, &QPushButton::clicked, this, [this] { btnRegAdd_Click(); });
+    connect(btnRegDel, &QPushButton::clicked, this, [this] { btnRegDel_Click(); });
+    connectPrinterList(*lstPrinters, *tbxPrinter);
     connect(btnMakeSWDataFolder, &QPushButton::clicked, this, [this] { btnMakeSWDataFolder_Click(); });
     connect(btnMakeTodayFolder, &QPushButton::clicked, this, [this] { btnMakeTodayFolder_Click(); });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
@@ -378,7 +388,8 @@ void Form1::Form_Load()
     runStep(QStringLiteral("11"), [this] {
         const QString top = tbxTop->text();
         const QString left = tbxLeft->text();
-        // The button window arrives with its own change; nothing is loaded yet.
+        if (isPrintScreenLoaded())
+            unloadPrintScreen();
         tbxTop->setText(top);
         tbxLeft->setText(left);
     });
@@ -411,7 +422,11 @@ void Form1::Form_Unload()
         Command2_Click();
     } catch (const std::exception &) {
     }
-    // 2. The button window arrives with its own change; nothing to unload yet.
+    try {
+        if (isPrintScreenLoaded())
+            unloadPrintScreen();
+    } catch (const std::exception &) {
+    }
     try {
         SaveSettings();
     } catch (const std::exception &error) {
@@ -444,14 +459,20 @@ void Form1::mnuShow_Click()
     activateWindow();
 }
 
-void Form1::mnuPrintScreen_Click()
-{
-    // The screen-capture button window arrives with its own change.
-}
-
 void Form1::mnuVersion_Click()
 {
-    // The About dialog arrives with its own change.
+    // The dialog deletes itself when closed; one at a time.
+    if (!m_about)
+        m_about = new frmAbout(m_registry, m_programLauncher, m_dialogs, this);
+    m_about->show();
+    m_about->setWindowState(m_about->windowState() & ~Qt::WindowMinimized);
+    m_about->raise();
+    m_about->activateWindow();
+}
+
+QWidget *Form1::aboutWindow() const
+{
+    return m_about;
 }
 
 void Form1::bringToForeground()
@@ -658,34 +679,6 @@ void Form1::RemoveTrayIcon()
     m_trayIcon.remove();
 }
 
-// ---- header selection ----
-
-void Form1::cbxFileHeader_Click()
-{
-    ApplyFileHeaderChoice();
-}
-
-void Form1::cbxRegName_Click()
-{
-    ApplyRegNameChoice();
-}
-
-void Form1::ApplyFileHeaderChoice()
-{
-    reportFailures([this] {
-        RemoveTrayIcon();
-        AddTrayIcon();
-    });
-}
-
-void Form1::ApplyRegNameChoice()
-{
-    if (cbxFileHeader->currentText() != QStringLiteral("登録名"))
-        return;
-    RemoveTrayIcon();
-    AddTrayIcon();
-}
-
 // ---- storage folders ----
 
 void Form1::SetUpStorageFolders(const QString &folder)
@@ -727,7 +720,28 @@ QString Form1::NextTextFilePath() const
 
 void Form1::FillPrinterList()
 {
-    // The printer list arrives with its own change.
+    ::snagwell::FillPrinterList(*lstPrinters, *tbxPrinter, m_printers);
+}
+
+void Form1::btnPrnIMG_Click()
+{
+    ::snagwell::btnPrnIMG_Click(LabelIMG->text(), m_picture, dpiX(), listText(*lstPrinters),
+                                m_printers, m_dialogs);
+}
+
+void Form1::btnPrnTXT_Click()
+{
+    ::snagwell::btnPrnTXT_Click(m_text1, listText(*lstPrinters), m_printers, m_dialogs);
+}
+
+void Form1::printText(const QString &text)
+{
+    printTextJob(m_printers, listText(*lstPrinters), text);
+}
+
+void Form1::printPicture(const QImage &picture)
+{
+    printPictureJob(m_printers, listText(*lstPrinters), picture, dpiX());
 }
 
 // ---- monitoring ----

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include <functional>
@@ -22,14 +23,21 @@ class QTabWidget;
 
 namespace snagwell {
 
+class Clipboard;
 class Clock;
+class Converters;
 class Dialogs;
 class DriveList;
 class FileList;
 class FolderList;
 class InstanceLock;
+class Printers;
+class ProgramLauncher;
+class Registry;
+class ScreenGrabber;
 class SystemNames;
 class TrayIcon;
+class frmAbout;
 
 // The desktop as the settings window reaches it, built by main().
 struct Form1Ports
@@ -39,6 +47,12 @@ struct Form1Ports
     SystemNames &systemNames;
     Clock &clock;
     TrayIcon &trayIcon;
+    Printers &printers;
+    Clipboard &clipboard;
+    Converters &converters;
+    ScreenGrabber &screenGrabber;
+    Registry &registry;
+    ProgramLauncher &programLauncher;
 };
 
 // The settings window: the program's centre. Its controls hold every
@@ -78,11 +92,18 @@ public:
     void RemoveTrayIcon();
     QString trayTip() const;
 
-    // Header selection.
+    // Header selection and registered names.
     void cbxFileHeader_Click();
     void cbxRegName_Click();
     void ApplyFileHeaderChoice();
     void ApplyRegNameChoice();
+    void btnRegAdd_Click();
+    void btnRegDel_Click();
+
+    // The screen-capture button window: loaded on demand (hidden until
+    // shown), unloaded at shutdown.
+    bool isPrintScreenLoaded() const;
+    void unloadPrintScreen();
 
     // Storage folders.
     void SetUpStorageFolders(const QString &folder);
@@ -98,6 +119,18 @@ public:
 
     // Printing.
     void FillPrinterList();
+    void btnPrnIMG_Click();
+    void btnPrnTXT_Click();
+    // The chosen printer's jobs, for immediate printing of captures.
+    void printText(const QString &text);
+    void printPicture(const QImage &picture);
+
+    // The ports, for the other windows.
+    Dialogs &dialogs() const { return m_dialogs; }
+    Clipboard &clipboard() const { return m_clipboard; }
+    ScreenGrabber &screenGrabber() const { return m_screenGrabber; }
+    TrayIcon &trayIcon() const { return m_trayIcon; }
+    QWidget *aboutWindow() const;
 
     // Monitoring.
     void Command1_Click();
@@ -198,7 +231,11 @@ private:
     // step, silently, and the caller goes on.
     bool runStep(const QString &name, const std::function<void()> &step);
     // A handler that reports its failure with the error's description.
+public:
+    // Runs a handler that reports its failure with the error's description.
     void reportFailures(const std::function<void()> &handler);
+
+private:
     void addEntries(QComboBox *list, const QStringList &entries);
     void chooseEntry(QComboBox *list, const QString &text);
     void selectIndex(QComboBox *list, int index);
@@ -211,6 +248,12 @@ private:
     SystemNames &m_systemNames;
     Clock &m_clock;
     TrayIcon &m_trayIcon;
+    Printers &m_printers;
+    Clipboard &m_clipboard;
+    Converters &m_converters;
+    ScreenGrabber &m_screenGrabber;
+    Registry &m_registry;
+    ProgramLauncher &m_programLauncher;
     QString m_executableName;
     QString m_startupFolder;
 
@@ -222,6 +265,7 @@ private:
     bool m_settingText1 = false;
     QLabel *m_pictureView = nullptr;
     QTabWidget *m_tabs = nullptr;
+    QPointer<frmAbout> m_about;
 };
 
 } // namespace snagwell

@@ -10,9 +10,15 @@
 #include <memory>
 
 #include "app/form1.h"
+#include "platform/clipboard.h"
 #include "platform/clock.h"
+#include "platform/converters.h"
 #include "platform/dialogs.h"
 #include "platform/instancelock.h"
+#include "platform/printers.h"
+#include "platform/programlauncher.h"
+#include "platform/registry.h"
+#include "platform/screengrabber.h"
 #include "platform/systemnames.h"
 #include "platform/trayicon.h"
 
@@ -32,7 +38,9 @@ struct Form1Fixture
 
     Form1 &make()
     {
-        form = std::make_unique<Form1>(Form1Ports{dialogs, lock, names, clock, tray},
+        form = std::make_unique<Form1>(Form1Ports{dialogs, lock, names, clock, tray, printers,
+                                                  clipboard, converters, grabber, registry,
+                                                  launcher},
                                        QStringLiteral("snagwell"), startupFolder());
         return *form;
     }
@@ -61,6 +69,15 @@ struct Form1Fixture
     FixedClock clock;
     FixedSystemNames names;
     RecordingTrayIcon tray;
+    RecordingPrinters printers{QStringList{QStringLiteral("PDF"), QStringLiteral("Office")}};
+    MemoryClipboard clipboard;
+    // By default the converters copy the bitmap's bytes: enough to see which
+    // file is kept. Tests that need real files use the libraries.
+    ScriptedConverters converters{[](const QString &source, const QString &destination,
+                                     const QString &) { return QFile::copy(source, destination) ? 1 : 0; }};
+    FixedScreenGrabber grabber{QImage()};
+    MapRegistry registry;
+    RecordingLauncher launcher;
     std::unique_ptr<Form1> form;
 };
 
