@@ -38,6 +38,7 @@ class ScreenGrabber;
 class SystemNames;
 class TrayIcon;
 class frmAbout;
+class frmPrintScreen;
 
 // The desktop as the settings window reaches it, built by main().
 struct Form1Ports
@@ -104,6 +105,8 @@ public:
     // shown), unloaded at shutdown.
     bool isPrintScreenLoaded() const;
     void unloadPrintScreen();
+    // The button window, loaded (and left hidden) when it is not loaded yet.
+    frmPrintScreen *printScreenWindow();
 
     // Storage folders.
     void SetUpStorageFolders(const QString &folder);
@@ -266,6 +269,7 @@ private:
     QLabel *m_pictureView = nullptr;
     QTabWidget *m_tabs = nullptr;
     QPointer<frmAbout> m_about;
+    QPointer<frmPrintScreen> m_printScreen;
 };
 
 } // namespace snagwell

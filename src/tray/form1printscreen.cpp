@@ -19,4 +19,9 @@ void Form1::unloadPrintScreen()
     // Nothing is loaded yet.
 }
 
+frmPrintScreen *Form1::printScreenWindow()
+{
+    return nullptr;
+}
+
 } // namespace snagwell
