@@ -1,0 +1,117 @@
+// JpegSaver: Windows bitmap to JPEG.
+
+#include "bmpconverter.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include <turbojpeg.h>
+
+#include "bitmapfile.h"
+#include "outputfile.h"
+
+namespace snagwell::converters {
+
+namespace {
+
+// libjpeg's own default, for an option we do not understand.
+constexpr int defaultQuality = 75;
+// From this quality on the colour is kept at full resolution: whoever asks for
+// it wants the coloured text of a screen capture to stay sharp, not the last
+// kilobyte saved.
+constexpr int fullChromaQuality = 90;
+// The largest side libjpeg can write.
+constexpr std::uint32_t maxJpegSide = 65500;
+
+int jpegQuality(const char *option)
+{
+    if (option == nullptr || (option[0] != 'q' && option[0] != 'Q') || option[1] == '\0')
+        return defaultQuality;
+    int quality = 0;
+    for (const char *digit = option + 1; *digit != '\0'; ++digit) {
+        if (*digit < '0' || *digit > '9' || quality > 100)
+            return defaultQuality;
+        quality = quality * 10 + (*digit - '0');
+    }
+    return quality >= 1 && quality <= 100 ? quality : defaultQuality;
+}
+
+struct CompressorDeleter
+{
+    void operator()(void *handle) const { tjDestroy(handle); }
+};
+
+struct JpegBufferDeleter
+{
+    void operator()(unsigned char *buffer) const { tjFree(buffer); }
+};
+
+bool convert(const char *src, const char *dst, const char *option)
+{
+    if (src == nullptr || dst == nullptr || !OutputFile::destinationIsFree(dst))
+        return false;
+    BitmapFile bitmap;
+    if (!bitmap.load(src))
+        return false;
+    if (bitmap.width() > maxJpegSide || bitmap.height() > maxJpegSide)
+        return false;
+
+    const unsigned char *pixels = nullptr;
+    int pitch = 0;
+    int pixelFormat = TJPF_RGB;
+    int flags = 0;
+    std::unique_ptr<std::uint8_t[]> converted;
+    switch (bitmap.layout()) {
+    case PixelLayout::Bgr24:
+    case PixelLayout::Bgrx32:
+    case PixelLayout::Bgra32:
+        // The encoder reads the file's own rows, bottom-up or not: no copy.
+        pixels = bitmap.pixelData();
+        pitch = static_cast<int>(bitmap.stride());
+        pixelFormat = bitmap.layout() == PixelLayout::Bgr24 ? TJPF_BGR : TJPF_BGRX;
+        flags = bitmap.isBottomUp() ? TJFLAG_BOTTOMUP : 0;
+        break;
+    case PixelLayout::Indexed:
+    case PixelLayout::Masked: {
+        const std::size_t rowSize = std::size_t{bitmap.width()} * 3;
+        converted = std::make_unique_for_overwrite<std::uint8_t[]>(rowSize * bitmap.height());
+        for (std::uint32_t y = 0; y < bitmap.height(); ++y)
+            bitmap.rowToRgb(y, converted.get() + y * rowSize);
+        pixels = converted.get();
+        pitch = static_cast<int>(rowSize);
+        break;
+    }
+    }
+
+    const int quality = jpegQuality(option);
+    const std::unique_ptr<void, CompressorDeleter> compressor(tjInitCompress());
+    if (!compressor)
+        return false;
+    unsigned char *jpegData = nullptr;
+    unsigned long jpegSize = 0;
+    const int result =
+        tjCompress2(compressor.get(), pixels, static_cast<int>(bitmap.width()), pitch,
+                    static_cast<int>(bitmap.height()), pixelFormat, &jpegData, &jpegSize,
+                    quality >= fullChromaQuality ? TJSAMP_444 : TJSAMP_420, quality, flags);
+    const std::unique_ptr<unsigned char, JpegBufferDeleter> jpeg(jpegData);
+    if (result != 0 || jpegSize == 0)
+        return false;
+
+    OutputFile output;
+    return output.open(dst) && output.write(jpeg.get(), jpegSize) && output.commit();
+}
+
+} // namespace
+
+} // namespace snagwell::converters
+
+int BmpToJpeg(const char *src, const char *dst, const char *option)
+{
+    // Nothing may escape into a caller that knows only C.
+    try {
+        return snagwell::converters::convert(src, dst, option) ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
+}
