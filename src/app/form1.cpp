@@ -297,6 +297,7 @@ void Form1::connectControls()
             m_text1 = Text1->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     });
     connect(btnReset, &QPushButton::clicked, this, [this] { btnReset_Click(); });
+    connect(btnSaveText, &QPushButton::clicked, this, [this] { btnSaveText_Click(); });
     connect(btnPrnIMG, &QPushButton::clicked, this, [this] { btnPrnIMG_Click(); });
     connect(btnPrnTXT, &QPushButton::clicked, this, [this] { btnPrnTXT_Click(); });
     connect(btnRegAdd, &QPushButton::clicked, this, [this] { btnRegAdd_Click(); });
@@ -742,21 +743,6 @@ void Form1::printText(const QString &text)
 void Form1::printPicture(const QImage &picture)
 {
     printPictureJob(m_printers, listText(*lstPrinters), picture, dpiX());
-}
-
-// ---- monitoring ----
-
-void Form1::Command1_Click()
-{
-    // Clipboard monitoring arrives with its own change.
-}
-
-void Form1::Command2_Click()
-{
-    // Clipboard monitoring arrives with its own change; stopping it always
-    // removes the old day folders.
-    if (const std::optional<int> days = DaysToKeep(cbxDeleteFolder->currentText()))
-        DeleteOldDayFolders(CurrentFolderPath(File1->path()), *days, m_clock);
 }
 
 // ---- saved-data browser ----

@@ -135,9 +135,15 @@ public:
     TrayIcon &trayIcon() const { return m_trayIcon; }
     QWidget *aboutWindow() const;
 
-    // Monitoring.
+    // Clipboard monitoring and capture saving.
     void Command1_Click();
     void Command2_Click();
+    bool isMonitoring() const;
+    void ClipboardWindowProc();
+    void CaptureClipboard();
+    // Writes the shown text as the next text capture; answers its path.
+    QString SaveTextToFile();
+    void btnSaveText_Click();
 
     // Saved-data browser.
     void Drive1_Change();
@@ -270,6 +276,7 @@ private:
     QTabWidget *m_tabs = nullptr;
     QPointer<frmAbout> m_about;
     QPointer<frmPrintScreen> m_printScreen;
+    QMetaObject::Connection m_monitoring;
 };
 
 } // namespace snagwell
