@@ -5,12 +5,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
-#include <QImageWriter>
 #include <QLabel>
 #include <QPushButton>
 
 #include "app/failure.h"
 #include "browse/browserlists.h"
+#include "capture/bitmapwriter.h"
 #include "capture/capturefiles.h"
 #include "naming/naming.h"
 #include "platform/clipboard.h"
@@ -19,23 +19,6 @@
 #include "storage/deletion.h"
 
 namespace snagwell {
-namespace {
-
-// The picture as a Windows bitmap: 24-bit, or 32-bit with its alpha channel
-// when it has one, so that a PNG keeps its transparency.
-void writeBitmap(QIODevice &device, const QImage &picture)
-{
-    if (picture.isNull())
-        throw Failure(QStringLiteral("イメージがありません"));
-    const QImage image = picture.hasAlphaChannel()
-                             ? picture.convertToFormat(QImage::Format_ARGB32)
-                             : picture.convertToFormat(QImage::Format_RGB888);
-    QImageWriter writer(&device, "bmp");
-    if (!writer.write(image))
-        throw Failure(QStringLiteral("ビットマップを書き込めません: %1").arg(writer.errorString()));
-}
-
-} // namespace
 
 void Form1::Command1_Click()
 {

@@ -1,10 +1,12 @@
 // Clipboard monitoring and capture saving, through the clipboard double.
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QtEndian>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -13,6 +15,7 @@
 #include "app/ansicodepage.h"
 #include "app/failure.h"
 #include "browse/browserlists.h"
+#include "capture/bitmapwriter.h"
 #include "capture/capturefiles.h"
 #include "support/form1fixture.h"
 
@@ -89,6 +92,9 @@ private Q_SLOTS:
     void monitoringStartsAndStops();
     void stopWhileOffDeletesAgain();
     void quitWithNeverDeletesNothing();
+    void bitmapsReadBack_data();
+    void bitmapsReadBack();
+    void realConvertersKeepTransparencyInPng();
     void saveTextButton();
     void saveTextButtonFailureIsShown();
 };
@@ -417,6 +423,68 @@ void CaptureTest::quitWithNeverDeletesNothing()
     c.form->Unload();
     QVERIFY(QFileInfo::exists(old));
     QVERIFY(!c.form->isMonitoring());
+}
+
+void CaptureTest::bitmapsReadBack_data()
+{
+    QTest::addColumn<QImage>("image");
+    QTest::addColumn<int>("depth");
+    QImage opaque(7, 3, QImage::Format_RGB32); // 21 bytes a row: padded to 24
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 7; ++x)
+            opaque.setPixelColor(x, y, QColor(x * 30, y * 80, 200 - x * 20));
+    QTest::newRow("opaque, odd width") << opaque << 24;
+    QImage clear(5, 4, QImage::Format_ARGB32);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 5; ++x)
+            clear.setPixelColor(x, y, QColor(255, x * 50, y * 60, x * 60));
+    QTest::newRow("with alpha") << clear << 32;
+    QImage indexed(3, 3, QImage::Format_Indexed8);
+    indexed.setColorTable({qRgb(1, 2, 3), qRgb(200, 100, 50)});
+    indexed.fill(1);
+    QTest::newRow("palette") << indexed << 24;
+}
+
+void CaptureTest::bitmapsReadBack()
+{
+    QFETCH(QImage, image);
+    QFETCH(int, depth);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    writeBitmap(buffer, image);
+    const QByteArray bytes = buffer.data();
+    QCOMPARE(bytes.left(2), QByteArray("BM"));
+    QCOMPARE(int(qFromLittleEndian<quint16>(bytes.constData() + 28)), depth);
+    QCOMPARE(qFromLittleEndian<quint32>(bytes.constData() + 2), quint32(bytes.size()));
+    const QImage back = QImage::fromData(bytes, "BMP");
+    QCOMPARE(back.size(), image.size());
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            QCOMPARE(back.pixelColor(x, y).rgb(), image.pixelColor(x, y).rgb());
+}
+
+void CaptureTest::realConvertersKeepTransparencyInPng()
+{
+    Capturing c;
+    LibraryConverters real(QCoreApplication::applicationDirPath());
+    c.converters = ScriptedConverters([&](const QString &s, const QString &d, const QString &o) {
+        return d.endsWith(QStringLiteral(".png")) ? real.BmpToPng(s, d, o)
+                                                   : real.BmpToJpeg(s, d, o);
+    });
+    QImage clear(32, 16, QImage::Format_ARGB32);
+    clear.fill(QColor(0, 128, 255, 64));
+    clear.setPixelColor(0, 0, QColor(255, 0, 0, 255));
+    c.form->cbxFileType->setCurrentText(QStringLiteral("PNG"));
+    c.clipboard.setImage(clear);
+    c.form->cbxFileType->setCurrentText(QStringLiteral("JPG"));
+    c.clipboard.setImage(picture(1920, 1080));
+    QCOMPARE(filesIn(c.folder()), (QStringList{"OFFICE-PC001.png", "OFFICE-PC002.jpg"}));
+    const QImage png(c.file("OFFICE-PC001.png"), "PNG");
+    QVERIFY(png.hasAlphaChannel());
+    QCOMPARE(png.pixelColor(5, 5).alpha(), 64);
+    QCOMPARE(png.pixelColor(0, 0), QColor(255, 0, 0, 255));
+    const QImage jpg(c.file("OFFICE-PC002.jpg"), "JPEG");
+    QCOMPARE(jpg.size(), QSize(1920, 1080));
 }
 
 void CaptureTest::saveTextButton()
