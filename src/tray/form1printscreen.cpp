@@ -2,26 +2,40 @@
 
 #include "app/form1.h"
 
+#include "tray/frmprintscreen.h"
+
 namespace snagwell {
 
 void Form1::mnuPrintScreen_Click()
 {
-    // The screen-capture button window is not built yet.
+    frmPrintScreen *window = printScreenWindow();
+    window->show();
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
 }
 
 bool Form1::isPrintScreenLoaded() const
 {
-    return false;
+    return !m_printScreen.isNull();
 }
 
 void Form1::unloadPrintScreen()
 {
-    // Nothing is loaded yet.
+    // Forgotten first: a window that unloads is never handed out again,
+    // though it is deleted only later.
+    frmPrintScreen *window = m_printScreen.data();
+    m_printScreen.clear();
+    if (window)
+        window->unload();
 }
 
 frmPrintScreen *Form1::printScreenWindow()
 {
-    return nullptr;
+    // Asking for the window's entries or visibility loads it, hidden.
+    if (m_printScreen.isNull()) {
+        m_printScreen = new frmPrintScreen(*this);
+        m_printScreen->Form_Load();
+    }
+    return m_printScreen.data();
 }
 
 } // namespace snagwell
