@@ -6,10 +6,14 @@
 #include <QFileInfo>
 #include <QIcon>
 
+#include <cstdio>
+
+#include "app/commandline.h"
 #include "app/form1.h"
 #include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/converters.h"
+#include "platform/displaychoice.h"
 #include "platform/instancelock.h"
 #include "platform/printers.h"
 #include "platform/programlauncher.h"
@@ -22,6 +26,31 @@
 
 int main(int argc, char *argv[])
 {
+    // --help and --version answer before anything starts or is touched.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const snagwell::CommandLine commandLine = snagwell::parseCommandLine(
+        arguments, QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName());
+    switch (commandLine.action) {
+    case snagwell::CommandLine::Action::Run:
+        break;
+    case snagwell::CommandLine::Action::Help:
+    case snagwell::CommandLine::Action::Version:
+        std::fputs(commandLine.output.toLocal8Bit().constData(), stdout);
+        return 0;
+    case snagwell::CommandLine::Action::Refuse:
+        std::fputs(commandLine.output.toLocal8Bit().constData(), stderr);
+        return 2;
+    }
+    const snagwell::DisplayChoice display =
+        snagwell::chooseDisplay([](const char *name) { return qgetenv(name); });
+    if (display.kind == snagwell::DisplayChoice::Kind::Refuse) {
+        std::fputs(display.reason.toLocal8Bit().constData(), stderr);
+        return 1;
+    }
+    snagwell::applyDisplayChoice(display);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Snagwell"));
     QApplication::setApplicationVersion(QStringLiteral(SNAGWELL_VERSION));

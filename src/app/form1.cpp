@@ -267,6 +267,9 @@ void Form1::buildMenus()
     mnuHyoji = menuBar()->addMenu(QStringLiteral("表示(&S)"));
     mnuShow = mnuHyoji->addAction(QStringLiteral("設定画面"));
     mnuPrintScreen = mnuHyoji->addAction(QStringLiteral("画面保存ボタン"));
+    // Names for the pop-up windows, as window lists show them.
+    mnuFileItems->setWindowTitle(QStringLiteral("ファイル"));
+    mnuHyoji->setWindowTitle(QStringLiteral("表示"));
     mnuHelp = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     mnuVersion = mnuHelp->addAction(QStringLiteral("バージョン情報(&A)"));
 }

@@ -15,15 +15,24 @@ LibraryConverters::Function LibraryConverters::resolve(const QString &library, c
 {
     if (cache)
         return cache;
-    const QString folder =
-        m_folder.isEmpty() ? QCoreApplication::applicationDirPath() : m_folder;
-    QLibrary loader(folder + QLatin1Char('/') + library);
-    // The library stays loaded for the rest of the run: QLibrary's
-    // destructor does not unload it.
-    cache = reinterpret_cast<Function>(loader.resolve(symbol));
-    if (!cache)
-        throw Failure(QStringLiteral("%1 を読み込めません: %2").arg(library, loader.errorString()));
-    return cache;
+    // Beside the executable in a build; in the library folder once installed.
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QStringList folders =
+        m_folder.isEmpty()
+            ? QStringList{programFolder,
+                          programFolder + QStringLiteral("/" SNAGWELL_INSTALLED_LIBRARY_FOLDER)}
+            : QStringList{m_folder};
+    QString errors;
+    for (const QString &folder : folders) {
+        QLibrary loader(folder + QLatin1Char('/') + library);
+        // The library stays loaded for the rest of the run: QLibrary's
+        // destructor does not unload it.
+        cache = reinterpret_cast<Function>(loader.resolve(symbol));
+        if (cache)
+            return cache;
+        errors += QLatin1Char(' ') + loader.errorString();
+    }
+    throw Failure(QStringLiteral("%1 を読み込めません:%2").arg(library, errors));
 }
 
 int LibraryConverters::BmpToJpeg(const QString &source, const QString &destination,

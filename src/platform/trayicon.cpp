@@ -1,6 +1,7 @@
 #include "trayicon.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QWidget>
 #include <QIcon>
 #include <QSystemTrayIcon>
 
@@ -9,7 +10,7 @@ namespace snagwell {
 SystemTrayIcon::SystemTrayIcon(QObject *parent)
     : TrayIcon(parent), m_icon(new QSystemTrayIcon(this))
 {
-    QIcon icon = QGuiApplication::windowIcon();
+    QIcon icon = QApplication::windowIcon();
     if (icon.isNull())
         icon = QIcon(QStringLiteral(":/snagwell/snagwell-32.png"));
     m_icon->setIcon(icon);
@@ -38,6 +39,12 @@ void SystemTrayIcon::add(const QString &tip)
         return;
     m_icon->setToolTip(tip);
     m_icon->show();
+    // The icon's own window carries the tip as its name too, so that tools
+    // that list windows (and screen readers) can read it.
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->inherits("QSystemTrayIconSys"))
+            widget->setWindowTitle(tip.trimmed());
+    }
 }
 
 void SystemTrayIcon::remove()

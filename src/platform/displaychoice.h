@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+namespace snagwell {
+
+// Which display connection the program takes. Watching the clipboard needs
+// X11: a Wayland client is told of clipboard changes only while it has the
+// keyboard focus. On a Wayland session with XWayland the program therefore
+// runs through XWayland; without any X11 display it cannot watch the
+// clipboard and says so instead of starting blind.
+struct DisplayChoice
+{
+    enum class Kind { AsIs, ForceX11, Refuse };
+    Kind kind = Kind::AsIs;
+    QString reason; // for Refuse
+};
+
+// environment: the value of an environment variable, empty when unset.
+DisplayChoice chooseDisplay(const std::function<QByteArray(const char *)> &environment);
+
+// Applies the choice before the application object is made: forcing X11
+// sets QT_QPA_PLATFORM.
+void applyDisplayChoice(const DisplayChoice &choice);
+
+} // namespace snagwell
