@@ -58,11 +58,23 @@ start_snagwell() {
     PIDS+=("$SNAGWELL_PID")
 }
 
-# wait_for_window <name regex> [seconds]: prints the window id.
+# visible_windows <name regex> [min width]: ids of the visible windows of
+# that name at least that wide (a tray icon may carry a name too).
+visible_windows() {
+    local name=$1 min=${2:-0} id width
+    for id in $(xdotool search --onlyvisible --name "$name" 2>/dev/null); do
+        width=$(xwininfo -id "$id" 2>/dev/null | awk '/Width:/ {print $2}')
+        if [ -n "$width" ] && [ "$width" -ge "$min" ]; then
+            echo "$id"
+        fi
+    done
+}
+
+# wait_for_window <name regex> [seconds] [min width]: prints the window id.
 wait_for_window() {
-    local name=$1 seconds=${2:-15} id
+    local name=$1 seconds=${2:-15} min=${3:-0} id
     for ((i = 0; i < seconds * 10; i++)); do
-        id=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n 1 || true)
+        id=$(visible_windows "$name" "$min" | head -n 1)
         if [ -n "$id" ]; then
             echo "$id"
             return 0
@@ -72,14 +84,15 @@ wait_for_window() {
     return 1
 }
 
-# answer_box [key]: answers the message box titled "Snagwell" (Return: OK).
+# answer_box [key] [title regex]: answers the message box with that title
+# ("Snagwell" by default; Return: OK).
 answer_box() {
     local title=${2:-^Snagwell$} key=${1:-Return} id
-    id=$(wait_for_window "$title") || return 1
+    id=$(wait_for_window "$title" 15 100) || return 1
     xdotool windowfocus --sync "$id" 2>/dev/null || true
     xdotool key "$key"
     for ((i = 0; i < 50; i++)); do
-        xdotool search --onlyvisible --name "$title" >/dev/null 2>&1 || return 0
+        [ -z "$(visible_windows "$title" 100)" ] && return 0
         sleep 0.1
     done
     return 1
