@@ -170,14 +170,14 @@ void Form1::buildControls()
     Label8 = captionLabel(QStringLiteral("登録名"), settingsPage);
     cbxRegName = new QComboBox(settingsPage);
     btnRegDel = new QPushButton(QStringLiteral("削除"), settingsPage);
-    grid->addWidget(Label8, row, 0);
-    grid->addWidget(cbxRegName, row, 1);
+    grid->addWidget(Label8, row++, 0, 1, 3);
+    grid->addWidget(cbxRegName, row, 0, 1, 2);
     grid->addWidget(btnRegDel, row++, 2);
     Label7 = captionLabel(QStringLiteral("登   録"), settingsPage);
     tbxFileHeader = new QLineEdit(settingsPage);
     btnRegAdd = new QPushButton(QStringLiteral("追加"), settingsPage);
-    grid->addWidget(Label7, row, 0);
-    grid->addWidget(tbxFileHeader, row, 1);
+    grid->addWidget(Label7, row++, 0, 1, 3);
+    grid->addWidget(tbxFileHeader, row, 0, 1, 2);
     grid->addWidget(btnRegAdd, row++, 2);
     Label6 = captionLabel(QStringLiteral("イメージ保存形式"), settingsPage);
     cbxFileType = new QComboBox(settingsPage);
@@ -197,8 +197,9 @@ void Form1::buildControls()
     grid->addWidget(PrintScreenCK, row++, 0, 1, 3);
     tbxTop = new QLineEdit(settingsPage);
     tbxLeft = new QLineEdit(settingsPage);
-    tbxTop->setToolTip(QStringLiteral("上"));
-    tbxLeft->setToolTip(QStringLiteral("左"));
+    // The screen-capture button window's place, in twips.
+    tbxTop->setPlaceholderText(QStringLiteral("上"));
+    tbxLeft->setPlaceholderText(QStringLiteral("左"));
     auto *position = new QHBoxLayout;
     position->addWidget(tbxTop);
     position->addWidget(tbxLeft);
