@@ -1,11 +1,15 @@
 #include "settingsfile.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QTemporaryFile>
 
 #include "app/ansicodepage.h"
 #include "app/failure.h"
@@ -159,16 +163,41 @@ QByteArray composeSettingsFile(const QStringList &lines)
 
 void writeFileAtomically(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Failure(QStringLiteral("%1 に書き込めません: %2").arg(path, file.errorString()));
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw Failure(QStringLiteral("%1 に書き込めません: %2").arg(path, reason));
-    }
-    if (!file.commit())
-        throw Failure(QStringLiteral("%1 に書き込めません: %2").arg(path, file.errorString()));
+    // Not QSaveFile: the one of Qt 6.4 renames its temporary file over the
+    // old one even when the last bytes never reached the disk (a full disk,
+    // a file-size limit), leaving a cut-off file where a whole one stood.
+    const auto fail = [&](const QString &reason) {
+        return Failure(QStringLiteral("%1 に書き込めません: %2").arg(path, reason));
+    };
+    // A link is written through, as an editor would.
+    QFileInfo target(path);
+    for (int depth = 0; depth < 128 && target.isSymLink(); ++depth)
+        target.setFile(target.symLinkTarget());
+    if (target.isDir())
+        throw fail(QStringLiteral("フォルダーです"));
+    if (target.exists() && !target.isWritable())
+        throw fail(QStringLiteral("書き込みが許可されていません"));
+    const QString finalPath = target.absoluteFilePath();
+
+    QTemporaryFile file(finalPath + QStringLiteral(".XXXXXX"));
+    if (!file.open())
+        throw fail(file.errorString());
+    // A short count is how a full disk shows in the middle of a write.
+    if (file.write(bytes) != bytes.size() || !file.flush() || file.error() != QFileDevice::NoError)
+        throw fail(file.errorString());
+    if (::fsync(file.handle()) != 0)
+        throw fail(QString::fromLocal8Bit(std::strerror(errno)));
+    file.setPermissions(target.exists() ? target.permissions()
+                                        : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ReadUser | QFileDevice::WriteUser |
+                                              QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    // Gives the temporary file its name beside the old one; the rename
+    // replaces the old file in one step, whole by whole.
+    const QString temporary = file.fileName();
+    if (::rename(QFile::encodeName(temporary).constData(),
+                 QFile::encodeName(finalPath).constData()) != 0)
+        throw fail(QString::fromLocal8Bit(std::strerror(errno)));
+    file.setAutoRemove(false);
 }
 
 } // namespace snagwell
