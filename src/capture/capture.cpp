@@ -108,7 +108,13 @@ QString Form1::SaveTextToFile()
             path.chop(4); // ".txt"
             return path;
         },
-        QStringLiteral(".txt"), [&](QIODevice &device) { device.write(bytes); });
+        QStringLiteral(".txt"),
+        [&](QIODevice &device) {
+            // A full disk shows as a short count, not always as an error.
+            if (device.write(bytes) != bytes.size())
+                throw Failure(
+                    QStringLiteral("テキストを書き込めません: %1").arg(device.errorString()));
+        });
     return base + QStringLiteral(".txt");
 }
 
