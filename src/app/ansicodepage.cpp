@@ -4,6 +4,8 @@
 
 #include <iconv.h>
 
+#include <QStringDecoder>
+
 namespace snagwell {
 namespace {
 
@@ -77,14 +79,21 @@ QString fromCp932(const QByteArray &bytes)
 
 QString decodeFileText(const QByteArray &bytes)
 {
-    if (bytes.startsWith(utf8Bom))
-        return QString::fromUtf8(bytes.mid(3));
+    if (bytes.startsWith(utf8Bom)) {
+        // Only the mark itself goes: QString::fromUtf8 would drop a second
+        // one, which is then a character of the text (U+FEFF).
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+        return utf8(QByteArrayView(bytes).sliced(3));
+    }
     return fromCp932(bytes);
 }
 
 QByteArray encodeFileText(const QString &text)
 {
-    if (std::optional<QByteArray> ansi = toCp932(text))
+    // iconv's CP932 also takes a few characters it has no code for and writes
+    // a look-alike instead ("¥" becomes a backslash, "‾" a tilde); such a text
+    // would not read back as written, so it goes out as UTF-8 too.
+    if (std::optional<QByteArray> ansi = toCp932(text); ansi && decodeFileText(*ansi) == text)
         return *ansi;
     return QByteArray(utf8Bom) + text.toUtf8();
 }
