@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 
 #include <turbojpeg.h>
@@ -85,16 +86,28 @@ bool convert(const char *src, const char *dst, const char *option)
     }
 
     const int quality = jpegQuality(option);
+    const int subsampling = quality >= fullChromaQuality ? TJSAMP_444 : TJSAMP_420;
     const std::unique_ptr<void, CompressorDeleter> compressor(tjInitCompress());
     if (!compressor)
         return false;
-    unsigned char *jpegData = nullptr;
-    unsigned long jpegSize = 0;
+    // The largest JPEG the picture can give, allocated at once: left to
+    // grow, the encoder starts small and doubles its buffer, copying it each
+    // time. Only the pages the JPEG fills are ever touched. Where so much
+    // cannot even be reserved, the encoder grows its own.
+    const unsigned long largest =
+        tjBufSize(static_cast<int>(bitmap.width()), static_cast<int>(bitmap.height()), subsampling);
+    std::unique_ptr<unsigned char, JpegBufferDeleter> jpeg(
+        largest <= static_cast<unsigned long>(std::numeric_limits<int>::max())
+            ? tjAlloc(static_cast<int>(largest))
+            : nullptr);
+    unsigned char *jpegData = jpeg.get();
+    unsigned long jpegSize = jpeg ? largest : 0;
     const int result =
         tjCompress2(compressor.get(), pixels, static_cast<int>(bitmap.width()), pitch,
                     static_cast<int>(bitmap.height()), pixelFormat, &jpegData, &jpegSize,
-                    quality >= fullChromaQuality ? TJSAMP_444 : TJSAMP_420, quality, flags);
-    const std::unique_ptr<unsigned char, JpegBufferDeleter> jpeg(jpegData);
+                    subsampling, quality, jpeg ? flags | TJFLAG_NOREALLOC : flags);
+    if (!jpeg)
+        jpeg.reset(jpegData); // the encoder's own, which it may have made even when failing
     if (result != 0 || jpegSize == 0)
         return false;
 
