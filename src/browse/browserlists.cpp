@@ -174,20 +174,40 @@ void FileList::setPath(const QString &path)
 {
     requireFolder(path);
     m_path = cleanFolder(path);
+    clear(); // another folder: nothing of the old list stays
     refresh();
 }
 
 void FileList::refresh()
 {
-    clear();
-    if (m_path.isEmpty())
+    if (m_path.isEmpty()) {
+        clear();
         return;
+    }
     QDir dir(m_path);
     dir.setNameFilters(m_patterns);
     // Extensions match without regard to letter case, as on Windows.
     dir.setFilter(QDir::Files | QDir::NoDotAndDotDot);
     dir.setSorting(QDir::Name);
     const QStringList names = dir.entryList();
+    // After a capture the listing differs by one new name: insert what is
+    // new rather than rebuild a list of a thousand entries.
+    if (count() > 0 && count() <= names.size()) {
+        int row = 0;
+        QList<std::pair<int, QString>> added;
+        for (const QString &name : names) {
+            if (row < count() && item(row)->text() == name)
+                ++row;
+            else
+                added.append({row + static_cast<int>(added.size()), name});
+        }
+        if (row == count()) {
+            for (const auto &[position, name] : added)
+                insertItem(position, name);
+            return;
+        }
+    }
+    clear();
     addItems(names);
 }
 

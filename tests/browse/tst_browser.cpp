@@ -36,6 +36,7 @@ private Q_SLOTS:
     void rootFolderPaths();
     void volumeOfAPath();
     void fileListMatchesExtensionsInAnyCase();
+    void refreshFollowsTheFolder();
     void folderListRefusesMissingFolders();
     void textClickShowsTheFile();
     void pictureClickShowsThePicture();
@@ -121,6 +122,28 @@ void BrowserTest::fileListMatchesExtensionsInAnyCase()
     QStringList names = list.fileNames();
     names.sort();
     QCOMPARE(names, (QStringList{"A.TXT", "a.txt", "b.Jpg", "c.png"}));
+}
+
+void BrowserTest::refreshFollowsTheFolder()
+{
+    QTemporaryDir dir;
+    for (const char *name : {"b.txt", "d.txt"})
+        writeFile(dir.filePath(QString::fromLatin1(name)), "x");
+    FileList list(fileListPattern());
+    list.setPath(dir.path());
+    // New names go to their places; a removed one is gone.
+    for (const char *name : {"a.txt", "c.txt", "e.txt"})
+        writeFile(dir.filePath(QString::fromLatin1(name)), "x");
+    list.refresh();
+    QCOMPARE(list.fileNames(), (QStringList{"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"}));
+    QFile::remove(dir.filePath(QStringLiteral("c.txt")));
+    writeFile(dir.filePath(QStringLiteral("f.txt")), "x");
+    list.refresh();
+    QCOMPARE(list.fileNames(), (QStringList{"a.txt", "b.txt", "d.txt", "e.txt", "f.txt"}));
+    QTemporaryDir other;
+    writeFile(other.filePath(QStringLiteral("z.txt")), "x");
+    list.setPath(other.path());
+    QCOMPARE(list.fileNames(), QStringList{"z.txt"});
 }
 
 void BrowserTest::folderListRefusesMissingFolders()

@@ -298,7 +298,7 @@ void CaptureTest::immediatePrintingOfText()
     Form1::setCheckValue(c.form->SaveTextCK, 1);
     c.clipboard.setText(QStringLiteral("saved\nand printed"));
     QCOMPARE(c.printers.jobs().size(), 1);
-    const auto &job = c.printers.jobs().first();
+    const auto job = c.printers.jobs().first(); // jobs() is a copy
     QCOMPARE(job.orientation, PageOrientation::Portrait);
     QCOMPARE(job.printer, c.form->tbxPrinter->text());
     QVERIFY(c.dialogs.shown().isEmpty());
@@ -443,6 +443,13 @@ void CaptureTest::bitmapsReadBack_data()
     indexed.setColorTable({qRgb(1, 2, 3), qRgb(200, 100, 50)});
     indexed.fill(1);
     QTest::newRow("palette") << indexed << 24;
+    // Taller than one block of rows that the writer packs at a time.
+    QImage tall(1000, 300, QImage::Format_RGB32);
+    tall.fill(Qt::white);
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 1000; x += 7)
+            tall.setPixel(x, y, qRgb(x % 256, y % 256, (x + y) % 256));
+    QTest::newRow("taller than a block") << tall << 24;
 }
 
 void CaptureTest::bitmapsReadBack()
