@@ -61,7 +61,13 @@ void Form1::CaptureClipboard()
     if (m_clipboard.isSecret())
         return;
     if (m_clipboard.hasText()) {
-        setText1(m_clipboard.text());
+        const QString text = m_clipboard.text();
+        // An owner that ends while it is asked for the text leaves an empty
+        // answer, and the clipboard empty: that is no empty text to keep. An
+        // empty text really copied is still offered after it was read.
+        if (text.isEmpty() && !m_clipboard.hasText())
+            throw Failure(QStringLiteral("クリップボードのテキストを受け取れません"));
+        setText1(text);
         LabelTXT->clear();
         if (checkValue(SaveTextCK) == 1) {
             const QString path = SaveTextToFile();
