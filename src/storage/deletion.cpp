@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QRegularExpression>
 #include <QFile>
 #include <QFileInfo>
 
@@ -58,6 +59,16 @@ void removeDayFolder(const QString &path)
         } else if (entry.isFile() && !isReadOnly(entry)) {
             QFile::remove(entry.filePath());
         }
+    }
+    // A capture or conversion cut off by a crash leaves its hidden
+    // temporary file behind; it is Snagwell's own and goes with the folder.
+    static const QRegularExpression temporary(
+        QStringLiteral("^\\..+\\.(txt|bmp|jpeg|jpg|png)\\.[A-Za-z0-9]{6}$"));
+    const QFileInfoList hidden =
+        QDir(path).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Unsorted);
+    for (const QFileInfo &entry : hidden) {
+        if (!isLink(entry) && temporary.match(entry.fileName()).hasMatch() && !isReadOnly(entry))
+            QFile::remove(entry.filePath());
     }
     QDir().rmdir(path);
 }

@@ -161,6 +161,12 @@ void TestDeletion::deleteOldDayFolders_data()
         << QStringList{s("SWData/05Jan01/.kept.tmp"), s("SWData/05Jan01/gone.txt")}
         << QStringList{ageOf("SWData/05Jan01", 300 * day)}
         << QStringList{s("SWData/05Jan01/.kept.tmp")} << QStringList{s("SWData/05Jan01/gone.txt")};
+    QTest::newRow("the program's own left-over temporaries go with the folder")
+        << week << s("SWData")
+        << QStringList{s("SWData/05Jan01/.PC001.jpg.Ab12Cd"), s("SWData/05Jan01/.PC002.txt.x9Y8z7"),
+                       s("SWData/05Jan01/PC001.bmp")}
+        << QStringList{ageOf("SWData/05Jan01", 300 * day)} << QStringList()
+        << QStringList{s("SWData/05Jan01")};
     QTest::newRow("link named like a day folder is not followed")
         << week << s("SWData")
         << QStringList{s("precious/a.txt"), s("precious/b.jpg"), s("SWData/05Jan01 -> precious")}
