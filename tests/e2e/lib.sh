@@ -15,6 +15,11 @@ PIDS=()
 failures=0
 
 cleanup() {
+    local status=$?
+    if ((status != 0 && status != 77)) && [ -s "$WORK/snagwell.log" ]; then
+        echo "the program's log:" >&2
+        cat "$WORK/snagwell.log" >&2
+    fi
     for pid in "${PIDS[@]}"; do
         kill "$pid" 2>/dev/null || true
     done
@@ -129,8 +134,7 @@ today() {
 
 finish() {
     if ((failures)); then
-        echo "$failures check(s) failed; the program's log:" >&2
-        cat "$WORK/snagwell.log" >&2 || true
+        echo "$failures check(s) failed" >&2
         exit 1
     fi
     echo "all checks passed"
