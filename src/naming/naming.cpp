@@ -3,6 +3,7 @@
 #include <optional>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSet>
 
 #include "platform/systemnames.h"
@@ -92,15 +93,12 @@ QDir listingOf(const QString &folder)
     return QDir(folder + QLatin1Char('/'));
 }
 
-// The smallest number from 1000 up that no entry of the folder names as
-// header + number + "." (written without leading zeros, as it would be
-// written here).
-qint64 firstFreeLongNumber(const QString &folder, const QString &header)
+// The smallest number from 1000 up that no entry of the folder (names: all
+// of them, folders included: a capture must not be aimed at a name that is
+// taken by anything at all) names as header + number + "." (written without
+// leading zeros, as it would be written here).
+qint64 firstFreeLongNumber(const QStringList &names, const QString &header)
 {
-    // Folders count too: a capture must not be aimed at a name that is taken
-    // by anything at all.
-    const QStringList names = listingOf(folder).entryList(
-        QDir::Files | QDir::Dirs | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
     constexpr qsizetype longestNumber = 18; // stays within qint64
     QSet<qint64> taken;
     for (const QString &name : names) {
@@ -183,11 +181,17 @@ QString NextFreeFileName(const QString &folder, const QString &header)
     // take a number. Special entries (dangling links, pipes) take theirs, so
     // that a capture is never written through a link to somewhere else or
     // into a pipe.
-    const QStringList names =
-        listingOf(folder).entryList(QDir::Files | QDir::System, QDir::Unsorted);
+    // One reading of the folder serves both rules: the entry types come
+    // with the listing, so telling folders apart costs nothing more.
+    const QFileInfoList entries = listingOf(folder).entryInfoList(
+        QDir::Files | QDir::Dirs | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
+    QStringList names;
+    names.reserve(entries.size());
     int highest = 0;
-    for (const QString &name : names) {
-        if (!name.startsWith(cleaned))
+    for (const QFileInfo &entry : entries) {
+        const QString name = entry.fileName();
+        names.append(name);
+        if (entry.isDir() || !name.startsWith(cleaned))
             continue;
         const std::optional<int> number =
             readRunningNumber(QStringView(name).mid(cleaned.size(), 3));
@@ -196,7 +200,7 @@ QString NextFreeFileName(const QString &folder, const QString &header)
     }
     if (highest < widestThreeDigitNumber)
         return cleaned + QString::number(highest + 1).rightJustified(3, QLatin1Char('0'));
-    return cleaned + QString::number(firstFreeLongNumber(folder, cleaned));
+    return cleaned + QString::number(firstFreeLongNumber(names, cleaned));
 }
 
 QString NextCapturePath(const QString &folder, const QString &header)
