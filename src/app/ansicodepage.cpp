@@ -88,6 +88,24 @@ QString decodeFileText(const QByteArray &bytes)
     return fromCp932(bytes);
 }
 
+QStringList fileLines(const QString &text, qsizetype maxLines)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    while (start < text.size() && (maxLines < 0 || lines.size() < maxLines)) {
+        const qsizetype end = text.indexOf(QLatin1Char('\r'), start);
+        if (end < 0) {
+            lines.append(text.mid(start));
+            break;
+        }
+        lines.append(text.mid(start, end - start));
+        start = end + 1;
+        if (start < text.size() && text[start] == QLatin1Char('\n'))
+            ++start;
+    }
+    return lines;
+}
+
 QByteArray encodeFileText(const QString &text)
 {
     // iconv's CP932 also takes a few characters it has no code for and writes

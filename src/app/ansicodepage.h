@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -22,6 +23,12 @@ inline constexpr char utf8Bom[] = "\xEF\xBB\xBF";
 // A file's bytes as text: UTF-8 when they open with a byte order mark
 // (which is dropped), CP932 otherwise.
 QString decodeFileText(const QByteArray &bytes);
+
+// A file's text as lines, the way the program has always read them: a line
+// ends at CR LF or at a lone CR (a lone LF stays inside its line), and a
+// last line without an end counts too. At most maxLines are read when it is
+// not negative.
+QStringList fileLines(const QString &text, qsizetype maxLines = -1);
 
 // Text for a file: CP932 when it can hold the text, else UTF-8 with a byte
 // order mark.

@@ -95,29 +95,7 @@ std::optional<qint16> parseNumberLine(const QString &line)
 
 QStringList splitSettingsLines(const QByteArray &bytes)
 {
-    const QString text = decodeFileText(bytes);
-    QStringList slots;
-    QString current;
-    bool pending = false; // a line has begun that has no end yet
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == QLatin1Char('\r')) {
-            slots.append(current);
-            current.clear();
-            pending = false;
-            if (i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
-                ++i;
-            if (slots.size() >= settingsLineCount)
-                break;
-            continue;
-        }
-        current += c;
-        pending = true;
-    }
-    if (pending && slots.size() < settingsLineCount)
-        slots.append(current);
-    while (slots.size() > settingsLineCount)
-        slots.removeLast();
+    QStringList slots = fileLines(decodeFileText(bytes), settingsLineCount);
     while (slots.size() < settingsLineCount)
         slots.append(QString());
     return slots;

@@ -40,29 +40,9 @@ QString joinFolderAndName(const QString &folder, const QString &name)
 
 QString previewText(const QByteArray &bytes)
 {
-    const QString text = decodeFileText(bytes);
     QString result;
-    result.reserve(text.size() + text.size() / 16 + 2);
-    QString line;
-    bool pending = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == QLatin1Char('\r')) {
-            result += line;
-            result += QStringLiteral("\r\n");
-            line.clear();
-            pending = false;
-            if (i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
-                ++i;
-            continue;
-        }
-        line += c;
-        pending = true;
-    }
-    if (pending) {
-        result += line;
-        result += QStringLiteral("\r\n");
-    }
+    for (const QString &line : fileLines(decodeFileText(bytes)))
+        result += line + QStringLiteral("\r\n");
     return result;
 }
 
