@@ -35,20 +35,25 @@ LibraryConverters::Function LibraryConverters::resolve(const QString &library, c
     throw Failure(QStringLiteral("%1 を読み込めません:%2").arg(library, errors));
 }
 
+int LibraryConverters::convert(const QString &library, const char *symbol, Function &cache,
+                               const QString &source, const QString &destination,
+                               const QString &option)
+{
+    const Function function = resolve(library, symbol, cache);
+    return function(QFile::encodeName(source).constData(),
+                    QFile::encodeName(destination).constData(), option.toLatin1().constData());
+}
+
 int LibraryConverters::BmpToJpeg(const QString &source, const QString &destination,
                                  const QString &option)
 {
-    const Function convert = resolve(QStringLiteral("JpegSaver"), "BmpToJpeg", m_jpeg);
-    return convert(QFile::encodeName(source).constData(),
-                   QFile::encodeName(destination).constData(), option.toLatin1().constData());
+    return convert(QStringLiteral("JpegSaver"), "BmpToJpeg", m_jpeg, source, destination, option);
 }
 
 int LibraryConverters::BmpToPng(const QString &source, const QString &destination,
                                 const QString &option)
 {
-    const Function convert = resolve(QStringLiteral("PngSaver"), "BmpToPng", m_png);
-    return convert(QFile::encodeName(source).constData(),
-                   QFile::encodeName(destination).constData(), option.toLatin1().constData());
+    return convert(QStringLiteral("PngSaver"), "BmpToPng", m_png, source, destination, option);
 }
 
 } // namespace snagwell
