@@ -1,5 +1,6 @@
 // Snagwell: records what passes through the clipboard. This file builds the
-// desktop's ports once and hands them to the settings window.
+// desktop's ports, the state, the services and the windows, once, and hands
+// each what it needs.
 
 #include <QApplication>
 #include <QDir>
@@ -8,21 +9,30 @@
 
 #include <cstdio>
 
-#include "app/commandline.h"
-#include "app/form1.h"
+#include "app/capturerecorder.h"
+#include "app/fileviewer.h"
+#include "app/headerchoice.h"
+#include "app/lifecycle.h"
+#include "app/printing.h"
+#include "app/state.h"
+#include "app/storagefolders.h"
+#include "core/commandline.h"
+#include "gui/buttonwindow.h"
+#include "gui/settingswindow.h"
 #include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/converters.h"
 #include "platform/displaychoice.h"
 #include "platform/instancelock.h"
 #include "platform/printers.h"
-#include "platform/programlauncher.h"
-#include "platform/registry.h"
-#include "platform/screengrabber.h"
 #include "platform/qtdialogs.h"
+#include "platform/screengrabber.h"
 #include "platform/shutdownrequests.h"
+#include "platform/systeminformation.h"
 #include "platform/systemnames.h"
 #include "platform/trayicon.h"
+
+using namespace snagwell;
 
 int main(int argc, char *argv[])
 {
@@ -30,26 +40,25 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    const snagwell::CommandLine commandLine = snagwell::parseCommandLine(
+    const CommandLine commandLine = parseCommandLine(
         arguments, QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName());
     switch (commandLine.action) {
-    case snagwell::CommandLine::Action::Run:
+    case CommandLine::Action::Run:
         break;
-    case snagwell::CommandLine::Action::Help:
-    case snagwell::CommandLine::Action::Version:
+    case CommandLine::Action::Help:
+    case CommandLine::Action::Version:
         std::fputs(commandLine.output.toLocal8Bit().constData(), stdout);
         return 0;
-    case snagwell::CommandLine::Action::Refuse:
+    case CommandLine::Action::Refuse:
         std::fputs(commandLine.output.toLocal8Bit().constData(), stderr);
         return 2;
     }
-    const snagwell::DisplayChoice display =
-        snagwell::chooseDisplay([](const char *name) { return qgetenv(name); });
-    if (display.kind == snagwell::DisplayChoice::Kind::Refuse) {
+    const DisplayChoice display = chooseDisplay([](const char *name) { return qgetenv(name); });
+    if (display.kind == DisplayChoice::Kind::Refuse) {
         std::fputs(display.reason.toLocal8Bit().constData(), stderr);
         return 1;
     }
-    snagwell::applyDisplayChoice(display);
+    applyDisplayChoice(display);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Snagwell"));
@@ -64,29 +73,39 @@ int main(int argc, char *argv[])
     const QString executableName =
         QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
 
-    snagwell::QtDialogs dialogs;
-    snagwell::LockFileInstanceLock instanceLock(executableName);
-    snagwell::HostSystemNames systemNames;
-    snagwell::SystemClock clock;
-    snagwell::SystemTrayIcon trayIcon;
-    snagwell::SystemPrinters printers;
-    snagwell::SystemClipboard clipboard;
-    snagwell::LibraryConverters converters;
-    snagwell::QtScreenGrabber screenGrabber;
-    snagwell::NoRegistry registry;
-    snagwell::ProcessLauncher programLauncher;
-    snagwell::ShutdownRequests shutdownRequests;
+    QtDialogs dialogs;
+    LockFileInstanceLock instanceLock(executableName);
+    HostSystemNames systemNames;
+    SystemClock clock;
+    SystemTrayIcon trayIcon;
+    SystemPrinters printers;
+    SystemClipboard clipboard;
+    LibraryConverters converters;
+    QtScreenGrabber screenGrabber;
+    DesktopSystemInformation systemInformation;
+    ShutdownRequests shutdownRequests;
 
-    snagwell::Form1 form({dialogs, instanceLock, systemNames, clock, trayIcon, printers, clipboard,
-                          converters, screenGrabber, registry, programLauncher},
-                         executableName, QDir::currentPath());
-    QObject::connect(&form, &snagwell::Form1::unloaded, &app, &QCoreApplication::quit);
+    State state(QDir::currentPath());
+    HeaderChoice headers(state, systemNames, trayIcon, dialogs, executableName);
+    StorageFolders folders(state, dialogs, clock);
+    Printing printing(state, printers, dialogs);
+    FileViewer viewer(state, dialogs);
+    CaptureRecorder recorder(state, {clipboard, screenGrabber, converters, clock, dialogs},
+                             headers, printing);
+    Lifecycle lifecycle(state, {dialogs, instanceLock, trayIcon},
+                        {folders, headers, printing, recorder}, executableName);
+
+    SettingsWindow settingsWindow({state, recorder, headers, folders, printing, viewer, lifecycle,
+                                   dialogs, trayIcon, systemInformation});
+    ButtonWindowHost buttonWindow({state, headers, recorder, dialogs});
+
+    QObject::connect(&lifecycle, &Lifecycle::ended, &app, &QCoreApplication::quit);
     // Logging out or being told to stop ends the program as a confirmed quit.
-    QObject::connect(&shutdownRequests, &snagwell::ShutdownRequests::requested, &form,
-                     [&form] { form.Unload(); });
+    QObject::connect(&shutdownRequests, &ShutdownRequests::requested, &lifecycle,
+                     &Lifecycle::shutDown);
 
-    form.Form_Load();
-    if (form.isUnloaded())
+    lifecycle.start();
+    if (lifecycle.hasEnded())
         return 0;
     return QApplication::exec();
 }

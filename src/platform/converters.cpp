@@ -1,10 +1,10 @@
-#include "converters.h"
+#include "platform/converters.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QLibrary>
 
-#include "app/failure.h"
+#include "core/failure.h"
 
 namespace snagwell {
 

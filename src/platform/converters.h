@@ -41,29 +41,4 @@ private:
     Function m_png = nullptr;
 };
 
-// Test double: runs a given function for each call and counts the calls.
-class ScriptedConverters final : public Converters
-{
-public:
-    using Behaviour = std::function<int(const QString &, const QString &, const QString &)>;
-    explicit ScriptedConverters(Behaviour behaviour) : m_behaviour(std::move(behaviour)) {}
-    int BmpToJpeg(const QString &source, const QString &destination,
-                  const QString &option) override
-    {
-        ++m_calls;
-        return m_behaviour(source, destination, option);
-    }
-    int BmpToPng(const QString &source, const QString &destination,
-                 const QString &option) override
-    {
-        ++m_calls;
-        return m_behaviour(source, destination, option);
-    }
-    int calls() const { return m_calls; }
-
-private:
-    Behaviour m_behaviour;
-    int m_calls = 0;
-};
-
 } // namespace snagwell

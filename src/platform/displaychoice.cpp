@@ -1,4 +1,4 @@
-#include "displaychoice.h"
+#include "platform/displaychoice.h"
 
 #include <QtGlobal>
 

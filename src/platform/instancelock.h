@@ -31,14 +31,4 @@ private:
     std::unique_ptr<QLockFile> m_lock;
 };
 
-class FixedInstanceLock final : public InstanceLock
-{
-public:
-    explicit FixedInstanceLock(bool free) : m_free(free) {}
-    bool tryLock() override { return m_free; }
-
-private:
-    bool m_free;
-};
-
 } // namespace snagwell

@@ -1,4 +1,4 @@
-#include "printers.h"
+#include "platform/printers.h"
 
 #include <utility>
 
@@ -12,7 +12,7 @@
 #include <QTextLayout>
 #include <QTextOption>
 
-#include "app/failure.h"
+#include "core/failure.h"
 #include "platform/dialogs.h"
 
 namespace snagwell {
@@ -194,58 +194,6 @@ void SystemPrinters::send(const QString &printer, const PrintDocument &document)
     QPrinter device(info, QPrinter::HighResolution);
     device.setDocName(applicationTitle());
     paintDocument(device, document);
-}
-
-RecordingPrinters::RecordingPrinters(QStringList names, const QString &defaultName)
-    : DocumentPrinters(defaultName.isEmpty() && !names.isEmpty() ? names.constFirst()
-                                                                 : defaultName),
-      m_names(std::move(names))
-{
-}
-
-void RecordingPrinters::makeCurrent(const QString &name)
-{
-    m_madeCurrent.append(name);
-    DocumentPrinters::makeCurrent(name);
-}
-
-QList<RecordingPrinters::Job> RecordingPrinters::jobs() const
-{
-    QList<Job> result = m_jobs;
-    if (!pendingItems().isEmpty())
-        result.append(recordOf(currentName(), PrintDocument{orientation(), pendingItems()}));
-    return result;
-}
-
-RecordingPrinters::Job RecordingPrinters::recordOf(const QString &printer,
-                                                   const PrintDocument &document) const
-{
-    Job job;
-    job.printer = printer;
-    job.orientation = document.orientation;
-    for (const PrintDocument::Item &item : document.items) {
-        if (item.picture.isNull())
-            job.texts.append(item.text);
-        else
-            job.pictures.append({item.picture, item.twips});
-    }
-    return job;
-}
-
-void RecordingPrinters::send(const QString &printer, const PrintDocument &document)
-{
-    if (!m_refusal.isEmpty())
-        throw Failure(m_refusal);
-    Job job = recordOf(printer, document);
-    {
-        QBuffer buffer(&job.pdf);
-        buffer.open(QIODevice::WriteOnly);
-        QPdfWriter writer(&buffer);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        job.pages = paintDocument(writer, document).pages;
-    }
-    job.ended = true;
-    m_jobs.append(job);
 }
 
 } // namespace snagwell

@@ -1,4 +1,4 @@
-#include "qtdialogs.h"
+#include "platform/qtdialogs.h"
 
 #include <QApplication>
 #include <QMessageBox>

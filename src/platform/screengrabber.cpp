@@ -1,4 +1,4 @@
-#include "screengrabber.h"
+#include "platform/screengrabber.h"
 
 #include <QGuiApplication>
 #include <QPainter>

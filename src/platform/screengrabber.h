@@ -18,20 +18,4 @@ public:
     QImage grabVirtualScreen() override;
 };
 
-class FixedScreenGrabber final : public ScreenGrabber
-{
-public:
-    explicit FixedScreenGrabber(QImage image) : m_image(std::move(image)) {}
-    QImage grabVirtualScreen() override
-    {
-        ++m_grabs;
-        return m_image;
-    }
-    int grabs() const { return m_grabs; }
-
-private:
-    QImage m_image;
-    int m_grabs = 0;
-};
-
 } // namespace snagwell

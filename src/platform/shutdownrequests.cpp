@@ -1,4 +1,4 @@
-#include "shutdownrequests.h"
+#include "platform/shutdownrequests.h"
 
 #include <QGuiApplication>
 #include <QSessionManager>

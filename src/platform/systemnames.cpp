@@ -1,4 +1,4 @@
-#include "systemnames.h"
+#include "platform/systemnames.h"
 
 #include <QtGlobal>
 

@@ -22,24 +22,4 @@ public:
     QString userName() const override;
 };
 
-class FixedSystemNames final : public SystemNames
-{
-public:
-    FixedSystemNames(QString computer, QString user)
-        : m_computer(std::move(computer)), m_user(std::move(user))
-    {
-    }
-    QString computerName() const override { return m_computer; }
-    QString userName() const override { return m_user; }
-    void setNames(const QString &computer, const QString &user)
-    {
-        m_computer = computer;
-        m_user = user;
-    }
-
-private:
-    QString m_computer;
-    QString m_user;
-};
-
 } // namespace snagwell

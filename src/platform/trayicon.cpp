@@ -1,4 +1,4 @@
-#include "trayicon.h"
+#include "platform/trayicon.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -1,0 +1,149 @@
+#include "app/capturerecorder.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QImage>
+
+#include "app/bitmapwriter.h"
+#include "app/failurerules.h"
+#include "app/headerchoice.h"
+#include "app/printing.h"
+#include "app/state.h"
+#include "core/capturefiles.h"
+#include "core/deletion.h"
+#include "core/naming.h"
+#include "platform/clipboard.h"
+#include "platform/clock.h"
+#include "platform/converters.h"
+#include "platform/screengrabber.h"
+
+namespace snagwell {
+
+CaptureRecorder::CaptureRecorder(State &state, const Ports &ports, HeaderChoice &headers,
+                                 Printing &printing, QObject *parent)
+    : QObject(parent), m_state(state), m_ports(ports), m_headers(headers), m_printing(printing)
+{
+}
+
+void CaptureRecorder::start()
+{
+    if (!m_monitoring)
+        m_monitoring = connect(&m_ports.clipboard, &Clipboard::changed, this,
+                               [this] { swallowFailures([this] { captureClipboard(); }); });
+    m_state.setMonitoring(true);
+}
+
+void CaptureRecorder::stop()
+{
+    disconnect(m_monitoring);
+    m_monitoring = {};
+    m_state.setMonitoring(false);
+    if (const std::optional<int> days = daysToKeep(m_state.settings().keepDays))
+        deleteOldDayFolders(m_state.currentFolder(), *days, m_ports.clock.now());
+}
+
+QString CaptureRecorder::nextCapturePath() const
+{
+    return snagwell::nextCapturePath(currentFolderPath(m_state.currentFolder()),
+                                     m_headers.fileNameHeader());
+}
+
+void CaptureRecorder::captureClipboard()
+{
+    // A password manager's secret never reaches a file, the screen or paper.
+    if (m_ports.clipboard.isSecret())
+        return;
+    if (m_ports.clipboard.hasText())
+        captureText();
+    else if (m_ports.clipboard.hasImage())
+        capturePicture();
+}
+
+void CaptureRecorder::captureText()
+{
+    const QString text = m_ports.clipboard.text();
+    // An owner that ends while it is asked for the text leaves an empty
+    // answer, and the clipboard empty: that is no empty text to keep. An
+    // empty text really copied is still offered after it was read.
+    if (text.isEmpty() && !m_ports.clipboard.hasText())
+        throw Failure(QStringLiteral("クリップボードのテキストを受け取れません"));
+    m_state.showText(text, QString());
+    const Settings &settings = m_state.settings();
+    if (settings.saveText != Tick::On)
+        return;
+    const QString path = saveShownText();
+    m_state.showText(text, path);
+    if (settings.printAtOnce == Tick::On)
+        m_printing.printText(text);
+}
+
+void CaptureRecorder::capturePicture()
+{
+    const QImage image = m_ports.clipboard.image();
+    if (image.isNull())
+        return;
+    const QString base = storeNewCapture([this] { return nextCapturePath(); },
+                                         QStringLiteral(".bmp"),
+                                         [&](QIODevice &device) { writeBitmap(device, image); });
+    m_state.announceNewFiles();
+    m_state.showPicture(image, base);
+    if (m_state.settings().printAtOnce == Tick::On)
+        m_printing.printPicture(image);
+    const PictureFormat format = pictureFormatFor(m_state.settings().pictureType);
+    const QString bitmap = base + QStringLiteral(".bmp");
+    int result = 0;
+    if (format.converter == PictureFormat::Converter::Jpeg)
+        result = m_ports.converters.BmpToJpeg(bitmap, base + format.extension, format.option);
+    else if (format.converter == PictureFormat::Converter::Png)
+        result = m_ports.converters.BmpToPng(bitmap, base + format.extension, format.option);
+    if (format.converter != PictureFormat::Converter::None && (result & 0xFFFF) == 1) {
+        QFile::remove(bitmap);
+        m_state.announceNewFiles();
+    }
+}
+
+QString CaptureRecorder::saveShownText()
+{
+    const QByteArray bytes = textFileBytes(m_state.shownText());
+    const QString base = storeNewCapture(
+        [this] { return nextCapturePath(); }, QStringLiteral(".txt"), [&](QIODevice &device) {
+            // A full disk shows as a short count, not always as an error.
+            if (device.write(bytes) != bytes.size())
+                throw Failure(
+                    QStringLiteral("テキストを書き込めません: %1").arg(device.errorString()));
+        });
+    m_state.announceNewFiles();
+    return base + QStringLiteral(".txt");
+}
+
+void CaptureRecorder::saveShownTextAsked()
+{
+    reportFailure(m_ports.dialogs, [this] {
+        if (!m_state.shownTextPath().isEmpty()) {
+            m_ports.dialogs.notice(QStringLiteral("このテキストは保存さています"));
+            return;
+        }
+        if (m_state.shownText().isEmpty()) {
+            m_ports.dialogs.notice(QStringLiteral("テキストデータがありません"));
+            return;
+        }
+        if (!m_ports.dialogs.askOkCancel(QStringLiteral("選択したテキストを保存しますか"),
+                                         QStringLiteral("保存確認")))
+            return;
+        saveShownText();
+    });
+}
+
+void CaptureRecorder::takeScreenshot()
+{
+    // X11 answers no key with a screenshot on the clipboard, so the picture
+    // is taken here. Emptying first keeps an old picture from being taken
+    // for the new one when the grab fails.
+    m_ports.clipboard.clear();
+    const QImage screen = m_ports.screenGrabber.grabVirtualScreen();
+    if (!screen.isNull())
+        m_ports.clipboard.setImage(screen);
+    QCoreApplication::processEvents();
+}
+
+} // namespace snagwell

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace snagwell {
+
+class Clipboard;
+class Clock;
+class Converters;
+class Dialogs;
+class HeaderChoice;
+class Printing;
+class ScreenGrabber;
+class State;
+
+// Records what passes through the clipboard while monitoring is on: a text
+// is shown and, when so set, saved and printed; a picture is saved as a
+// bitmap, shown, printed when so set, and converted.
+class CaptureRecorder final : public QObject
+{
+    Q_OBJECT
+public:
+    struct Ports
+    {
+        Clipboard &clipboard;
+        ScreenGrabber &screenGrabber;
+        Converters &converters;
+        Clock &clock;
+        Dialogs &dialogs;
+    };
+    CaptureRecorder(State &state, const Ports &ports, HeaderChoice &headers, Printing &printing,
+                    QObject *parent = nullptr);
+
+    // Only the changes from now on are captured: what the clipboard holds
+    // already is not.
+    void start();
+    // Stops capturing, then removes the day folders older than the
+    // deletion setting keeps.
+    void stop();
+    // Captures what the clipboard holds now; throws what fails.
+    void captureClipboard();
+    // Writes the shown text as the next text capture; answers its path.
+    QString saveShownText();
+    // Button "テキスト保存": asks first; every failure is shown.
+    void saveShownTextAsked();
+    // Button "画面保存": the clipboard is emptied, then a picture of the
+    // whole virtual screen is put there, and pending events run once, so
+    // that monitoring captures the picture before this returns.
+    void takeScreenshot();
+
+private:
+    void captureText();
+    void capturePicture();
+    QString nextCapturePath() const;
+
+    State &m_state;
+    Ports m_ports;
+    HeaderChoice &m_headers;
+    Printing &m_printing;
+    QMetaObject::Connection m_monitoring;
+};
+
+} // namespace snagwell

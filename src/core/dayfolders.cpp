@@ -1,0 +1,97 @@
+#include "core/dayfolders.h"
+
+#include <array>
+
+#include <QDirIterator>
+
+#include <QDate>
+
+namespace snagwell {
+
+namespace {
+
+// Names are listed as the folder list shows them: files and folders,
+// without hidden entries and without special ones (sockets, devices,
+// dangling links).
+bool holdsEntryNamed(const QString &folder, const auto &isSought)
+{
+    QDirIterator entries(folder + QLatin1Char('/'), QDir::Files | QDir::Dirs);
+    while (entries.hasNext()) {
+        entries.next();
+        if (isSought(entries.fileName()))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+const QString &managementFolderName()
+{
+    static const QString name = QStringLiteral("SWData");
+    return name;
+}
+
+QString todaysFolderName(const QDate &today)
+{
+    // Fixed English abbreviations: the names must not change with the
+    // user's locale, or a day folder would be made twice.
+    static constexpr std::array<const char *, 12> months{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const auto twoDigits = [](int value) {
+        return QString::number(value).rightJustified(2, QLatin1Char('0'));
+    };
+    return twoDigits(today.year() % 100) + QLatin1String(months.at(today.month() - 1)) +
+           twoDigits(today.day());
+}
+
+bool isDayFolderName(const QString &name)
+{
+    static const QString lowest = QStringLiteral("00Apr01");
+    static const QString highest = QStringLiteral("99Sep30");
+    if (name <= lowest || name >= highest)
+        return false;
+    return name.size() == 7;
+}
+
+bool hasManagementFolder(const QString &folder)
+{
+    return holdsEntryNamed(folder,
+                           [](const QString &name) { return name == managementFolderName(); });
+}
+
+bool hasTodaysFolder(const QString &folder, const QDate &today)
+{
+    const QString sought = todaysFolderName(today);
+    return holdsEntryNamed(folder, [&sought](const QString &name) { return name == sought; });
+}
+
+bool isManagementFolder(const QString &path)
+{
+    return lastSevenCharacters(path) == QLatin1Char('/') + managementFolderName();
+}
+
+bool isInsideManagementFolder(const QString &path)
+{
+    if (!path.contains(QLatin1Char('/')))
+        return false;
+    return isManagementFolder(parentPath(path));
+}
+
+bool isAtTodaysFolder(const QString &folderPath, const QDate &today)
+{
+    return lastSevenCharacters(folderPath) == todaysFolderName(today);
+}
+
+QString parentPath(const QString &path)
+{
+    const qsizetype separator = path.lastIndexOf(QLatin1Char('/'));
+    return separator < 0 ? QString() : path.left(separator);
+}
+
+QString lastSevenCharacters(const QString &path)
+{
+    return path.right(7);
+}
+
+} // namespace snagwell

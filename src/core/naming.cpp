@@ -1,0 +1,202 @@
+#include "core/naming.h"
+
+#include <optional>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+
+namespace snagwell {
+
+namespace {
+
+constexpr int widestThreeDigitNumber = 999;
+
+bool isBlank(QChar c)
+{
+    // The ideographic space counts: a name typed with a Japanese input method
+    // easily carries one at either end.
+    return c == u' ' || c == u'\u3000';
+}
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+QString withoutBlanksAround(const QString &text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && isBlank(text.at(first)))
+        ++first;
+    while (last > first && isBlank(text.at(last - 1)))
+        --last;
+    return text.mid(first, last - first);
+}
+
+// The characters after a header read as a decimal number the way BASIC's
+// numeric test reads one: blanks around it, an optional sign, digits with at
+// most one decimal point, at least one digit ("007", "12.", " 42", "1.5").
+// No exponent, no thousands separator, no digits other than 0-9. The value
+// is rounded to a whole number half to even ("2.5" gives 2, "3.5" gives 4),
+// as BASIC rounds; the decimal digits are rounded exactly, not through a
+// binary fraction.
+std::optional<int> readRunningNumber(QStringView text)
+{
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+    while (i < size && text.at(i) == u' ')
+        ++i;
+    bool negative = false;
+    if (i < size && (text.at(i) == u'+' || text.at(i) == u'-')) {
+        negative = text.at(i) == u'-';
+        ++i;
+    }
+    int whole = 0;
+    int digits = 0;
+    while (i < size && isAsciiDigit(text.at(i))) {
+        whole = whole * 10 + (text.at(i).unicode() - u'0');
+        ++digits;
+        ++i;
+    }
+    QStringView fraction;
+    if (i < size && text.at(i) == u'.') {
+        const qsizetype start = ++i;
+        while (i < size && isAsciiDigit(text.at(i)))
+            ++i;
+        fraction = text.mid(start, i - start);
+        digits += int(fraction.size());
+    }
+    while (i < size && text.at(i) == u' ')
+        ++i;
+    if (i != size || digits == 0)
+        return std::nullopt;
+
+    if (!fraction.isEmpty()) {
+        const QChar first = fraction.at(0);
+        bool beyondHalf = false;
+        for (QChar c : fraction.mid(1))
+            beyondHalf = beyondHalf || c != u'0';
+        if (first > u'5' || (first == u'5' && (beyondHalf || whole % 2 == 1)))
+            ++whole;
+    }
+    return negative ? -whole : whole;
+}
+
+QDir listingOf(const QString &folder)
+{
+    // The root reads as the empty string; "" + "/" lists the root, not the
+    // working directory.
+    return QDir(folder + QLatin1Char('/'));
+}
+
+// The smallest number from 1000 up that no entry of the folder (names: all
+// of them, folders included: a capture must not be aimed at a name that is
+// taken by anything at all) names as header + number + "." (written without
+// leading zeros, as it would be written here).
+qint64 firstFreeLongNumber(const QStringList &names, const QString &header)
+{
+    constexpr qsizetype longestNumber = 18; // stays within qint64
+    QSet<qint64> taken;
+    for (const QString &name : names) {
+        if (!name.startsWith(header))
+            continue;
+        const QStringView rest = QStringView(name).mid(header.size());
+        const qsizetype dot = rest.indexOf(u'.');
+        if (dot < 4 || dot > longestNumber || rest.at(0) == u'0')
+            continue;
+        qint64 number = 0;
+        bool allDigits = true;
+        for (QChar c : rest.left(dot)) {
+            allDigits = allDigits && isAsciiDigit(c);
+            number = number * 10 + (c.unicode() - u'0');
+        }
+        if (allDigits)
+            taken.insert(number);
+    }
+    qint64 number = widestThreeDigitNumber + 1;
+    while (taken.contains(number))
+        ++number;
+    return number;
+}
+
+} // namespace
+
+QString currentFolderPath(const QString &fileListPath)
+{
+    if (fileListPath.endsWith(QLatin1Char('/')))
+        return fileListPath.chopped(1);
+    return fileListPath;
+}
+
+QString fileNameHeader(HeaderMode mode, const QString &registeredName, const QString &computer,
+                       const QString &user)
+{
+    switch (mode) {
+    case HeaderMode::Pc:
+        return computer;
+    case HeaderMode::User:
+        return user;
+    case HeaderMode::PcUser:
+        return computer + user;
+    case HeaderMode::Registered:
+        return withoutBlanksAround(registeredName);
+    }
+    return QString();
+}
+
+QString cleanFileNameHeader(const QString &header)
+{
+    static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
+    QString cleaned = header;
+    for (QChar &c : cleaned) {
+        if (c.category() == QChar::Other_Control || forbidden.contains(c))
+            c = u'_';
+    }
+    if (cleaned.startsWith(QLatin1Char('.')))
+        cleaned[0] = u'_';
+    return cleaned;
+}
+
+QString nextFreeFileName(const QString &folder, const QString &header)
+{
+    const QString cleaned = cleanFileNameHeader(header);
+    // Files, hidden ones left out: the program's own temporary files never
+    // take a number. Special entries (dangling links, pipes) take theirs, so
+    // that a capture is never written through a link to somewhere else or
+    // into a pipe.
+    // One reading of the folder serves both rules: the entry types come
+    // with the listing, so telling folders apart costs nothing more.
+    const QFileInfoList entries = listingOf(folder).entryInfoList(
+        QDir::Files | QDir::Dirs | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
+    QStringList names;
+    names.reserve(entries.size());
+    int highest = 0;
+    for (const QFileInfo &entry : entries) {
+        const QString name = entry.fileName();
+        names.append(name);
+        if (entry.isDir() || !name.startsWith(cleaned))
+            continue;
+        const std::optional<int> number =
+            readRunningNumber(QStringView(name).mid(cleaned.size(), 3));
+        if (number && *number > highest)
+            highest = *number;
+    }
+    if (highest < widestThreeDigitNumber)
+        return cleaned + QString::number(highest + 1).rightJustified(3, QLatin1Char('0'));
+    return cleaned + QString::number(firstFreeLongNumber(names, cleaned));
+}
+
+QString nextCapturePath(const QString &folder, const QString &header)
+{
+    return folder + QLatin1Char('/') + nextFreeFileName(folder, header);
+}
+
+QString nextTextFilePath(const QString &folder, const QString &header)
+{
+    return nextCapturePath(folder, header) + QStringLiteral(".txt");
+}
+
+} // namespace snagwell

@@ -1,0 +1,262 @@
+#include "core/settingsfile.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include "core/ansicodepage.h"
+#include "core/failure.h"
+
+namespace snagwell {
+
+QString settingsFilePath(const QString &folder)
+{
+    // The separator goes in even after a root folder, as the program always
+    // has done: "/" + "/" + name still names the file in the root.
+    return folder + QLatin1Char('/') + settingsFileName();
+}
+
+bool hasSettingsFile(const QString &folder)
+{
+    const QDir dir(folder.isEmpty() ? QStringLiteral("/") : folder);
+    const QStringList files = dir.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
+    for (const QString &name : files) {
+        if (name == settingsFileName())
+            return true;
+    }
+    return false;
+}
+
+bool isExistingFolder(const QString &path)
+{
+    return QFileInfo(path + QLatin1Char('/')).isDir();
+}
+
+QString joinRegisteredNames(const QStringList &names)
+{
+    QString text;
+    for (const QString &name : names)
+        text += name + QLatin1Char(',');
+    if (!text.isEmpty())
+        text.chop(1);
+    return text;
+}
+
+QStringList splitRegisteredNames(const QString &line)
+{
+    return line.split(QLatin1Char(','));
+}
+
+QString formatNumberLine(qint16 value)
+{
+    return (value >= 0 ? QStringLiteral(" ") : QStringLiteral("-")) +
+           QString::number(std::abs(static_cast<int>(value))) + QLatin1Char(' ');
+}
+
+std::optional<qint16> parseNumberLine(const QString &line)
+{
+    const QString text = line.trimmed();
+    if (text.isEmpty())
+        return std::nullopt;
+    // Sign, digits, an optional fraction: nothing else reads as a number.
+    qsizetype i = 0;
+    if (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))
+        ++i;
+    bool digits = false;
+    while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128) {
+        ++i;
+        digits = true;
+    }
+    if (i < text.size() && text[i] == QLatin1Char('.')) {
+        ++i;
+        while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128) {
+            ++i;
+            digits = true;
+        }
+    }
+    if (!digits || i != text.size())
+        return std::nullopt;
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok)
+        return std::nullopt;
+    const double rounded = std::nearbyint(value); // half to even in the default mode
+    if (rounded < -32768.0 || rounded > 32767.0)
+        return std::nullopt;
+    return static_cast<qint16>(rounded);
+}
+
+QStringList splitSettingsLines(const QByteArray &bytes)
+{
+    QStringList slots = fileLines(decodeFileText(bytes), settingsLineCount);
+    while (slots.size() < settingsLineCount)
+        slots.append(QString());
+    return slots;
+}
+
+QStringList readSettingsLines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(QStringLiteral("%1 を開けません: %2").arg(path, file.errorString()));
+    // The file has twelve short lines; a huge file is damaged, and only its
+    // first lines matter.
+    constexpr qint64 limit = 1 << 20;
+    const QByteArray bytes = file.read(limit);
+    if (file.error() != QFileDevice::NoError)
+        throw Failure(QStringLiteral("%1 を読めません: %2").arg(path, file.errorString()));
+    return splitSettingsLines(bytes);
+}
+
+namespace {
+
+// A list's text as an enum, or nothing for a text the list does not hold.
+template <typename Enum> std::optional<Enum> fromText(const QStringList &texts, const QString &text)
+{
+    const qsizetype index = texts.indexOf(text);
+    if (index < 0)
+        return std::nullopt;
+    return static_cast<Enum>(index);
+}
+
+template <typename Enum> QString toText(const QStringList &texts, Enum value)
+{
+    return texts.at(static_cast<qsizetype>(value));
+}
+
+std::optional<Tick> tickFrom(const QString &line)
+{
+    const std::optional<qint16> value = parseNumberLine(line);
+    if (!value || *value < 0 || *value > 2)
+        return std::nullopt;
+    return static_cast<Tick>(*value);
+}
+
+template <typename T> void readInto(T &value, const std::optional<T> &read)
+{
+    if (read)
+        value = *read;
+}
+
+} // namespace
+
+const QString &settingsFileName()
+{
+    static const QString name = QStringLiteral("RAVuvivo.vov");
+    return name;
+}
+
+const QStringList &headerModeTexts()
+{
+    static const QStringList texts = {QStringLiteral("PC名"), QStringLiteral("ﾕｰｻﾞｰ名"),
+                                      QStringLiteral("PC名+ﾕｰｻﾞｰ名"), QStringLiteral("登録名")};
+    return texts;
+}
+
+const QStringList &pictureTypeTexts()
+{
+    static const QStringList texts = {QStringLiteral("BMP"), QStringLiteral("JPEG"),
+                                      QStringLiteral("JPG"), QStringLiteral("PNG")};
+    return texts;
+}
+
+const QStringList &keepDaysTexts()
+{
+    static const QStringList texts = {QStringLiteral("しない"), QStringLiteral(" 7日前"),
+                                      QStringLiteral("30日前")};
+    return texts;
+}
+
+QString Settings::registeredName() const
+{
+    return registeredIndex >= 0 && registeredIndex < registeredNames.size()
+               ? registeredNames.at(registeredIndex)
+               : QString();
+}
+
+void readSettings(const QStringList &lines, Settings &s)
+{
+    const auto line = [&lines](int number) { return lines.value(number - 1); };
+    readInto(s.saveText, tickFrom(line(2)));
+    readInto(s.printAtOnce, tickFrom(line(3)));
+    readInto(s.headerMode, fromText<HeaderMode>(headerModeTexts(), line(4)));
+    s.registeredNames = splitRegisteredNames(line(5));
+    // An index the names do not hold leaves none chosen.
+    const std::optional<qint16> index = parseNumberLine(line(6));
+    if (index && *index >= -1 && *index < s.registeredNames.size())
+        s.registeredIndex = *index;
+    readInto(s.pictureType, fromText<PictureType>(pictureTypeTexts(), line(7)));
+    readInto(s.keepDays, fromText<KeepDays>(keepDaysTexts(), line(8)));
+    s.printer = line(9);
+    readInto(s.showButtonWindow, tickFrom(line(10)));
+    s.buttonWindowTop = line(11);
+    s.buttonWindowLeft = line(12);
+}
+
+QByteArray settingsFileBytes(const QString &folder, const Settings &s)
+{
+    const QStringList lines = {folder,
+                               formatNumberLine(static_cast<qint16>(s.saveText)),
+                               formatNumberLine(static_cast<qint16>(s.printAtOnce)),
+                               toText(headerModeTexts(), s.headerMode),
+                               joinRegisteredNames(s.registeredNames),
+                               formatNumberLine(static_cast<qint16>(s.registeredIndex)),
+                               toText(pictureTypeTexts(), s.pictureType),
+                               toText(keepDaysTexts(), s.keepDays),
+                               s.printer,
+                               formatNumberLine(static_cast<qint16>(s.showButtonWindow)),
+                               s.buttonWindowTop,
+                               s.buttonWindowLeft};
+    QString text;
+    for (const QString &line : lines)
+        text += line + QStringLiteral("\r\n");
+    return encodeFileText(text);
+}
+
+void writeFileAtomically(const QString &path, const QByteArray &bytes)
+{
+    // Not QSaveFile: the one of Qt 6.4 renames its temporary file over the
+    // old one even when the last bytes never reached the disk (a full disk,
+    // a file-size limit), leaving a cut-off file where a whole one stood.
+    const auto fail = [&](const QString &reason) {
+        return Failure(QStringLiteral("%1 に書き込めません: %2").arg(path, reason));
+    };
+    // A link is written through, as an editor would.
+    QFileInfo target(path);
+    for (int depth = 0; depth < 128 && target.isSymLink(); ++depth)
+        target.setFile(target.symLinkTarget());
+    if (target.isDir())
+        throw fail(QStringLiteral("フォルダーです"));
+    if (target.exists() && !target.isWritable())
+        throw fail(QStringLiteral("書き込みが許可されていません"));
+    const QString finalPath = target.absoluteFilePath();
+
+    QTemporaryFile file(finalPath + QStringLiteral(".XXXXXX"));
+    if (!file.open())
+        throw fail(file.errorString());
+    // A short count is how a full disk shows in the middle of a write.
+    if (file.write(bytes) != bytes.size() || !file.flush() || file.error() != QFileDevice::NoError)
+        throw fail(file.errorString());
+    if (::fsync(file.handle()) != 0)
+        throw fail(QString::fromLocal8Bit(std::strerror(errno)));
+    file.setPermissions(target.exists() ? target.permissions()
+                                        : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ReadUser | QFileDevice::WriteUser |
+                                              QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    // Gives the temporary file its name beside the old one; the rename
+    // replaces the old file in one step, whole by whole.
+    const QString temporary = file.fileName();
+    if (::rename(QFile::encodeName(temporary).constData(),
+                 QFile::encodeName(finalPath).constData()) != 0)
+        throw fail(QString::fromLocal8Bit(std::strerror(errno)));
+    file.setAutoRemove(false);
+}
+
+} // namespace snagwell

@@ -1,0 +1,563 @@
+#include "gui/settingswindow.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCursor>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "app/capturerecorder.h"
+#include "app/failurerules.h"
+#include "app/fileviewer.h"
+#include "app/headerchoice.h"
+#include "app/lifecycle.h"
+#include "app/printing.h"
+#include "app/state.h"
+#include "app/storagefolders.h"
+#include "core/preview.h"
+#include "gui/aboutbox.h"
+#include "gui/browserlists.h"
+#include "gui/windowlayout.h"
+#include "platform/trayicon.h"
+
+namespace snagwell {
+namespace {
+
+QLabel *captionLabel(const QString &name, const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QLabel *pathLabel(const QString &name, QWidget *parent)
+{
+    auto *label = captionLabel(name, QString(), parent);
+    label->setFrameShape(QFrame::StyledPanel);
+    label->setFrameShadow(QFrame::Sunken);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+template <typename Widget, typename... Args> Widget *named(const QString &name, Args &&...args)
+{
+    auto *widget = new Widget(std::forward<Args>(args)...);
+    widget->setObjectName(name);
+    return widget;
+}
+
+Qt::CheckState checkStateOf(Tick tick)
+{
+    switch (tick) {
+    case Tick::Off:
+        return Qt::Unchecked;
+    case Tick::On:
+        return Qt::Checked;
+    case Tick::Greyed:
+        return Qt::PartiallyChecked;
+    }
+    return Qt::Unchecked;
+}
+
+Tick tickOf(Qt::CheckState state)
+{
+    switch (state) {
+    case Qt::Unchecked:
+        return Tick::Off;
+    case Qt::Checked:
+        return Tick::On;
+    case Qt::PartiallyChecked:
+        return Tick::Greyed;
+    }
+    return Tick::Off;
+}
+
+void setTextIfChanged(QLineEdit *edit, const QString &text)
+{
+    // Setting the same text again would move the cursor of someone typing.
+    if (edit->text() != text)
+        edit->setText(text);
+}
+
+// Places of the controls that stay where they are, in twips. The preview
+// column starts at previewLeft; its widths and the picture's height follow
+// the window.
+constexpr int margin = 120;
+constexpr int leftWidth = 2760;
+constexpr int previewLeft = 3000;
+constexpr int captionWidth = 975;
+constexpr int labelRowHeight = 270;
+constexpr int textTop = 345;
+constexpr int textHeight = 960;
+constexpr int imageRowTop = 1365;
+constexpr int pictureTop = 1650;
+
+} // namespace
+
+SettingsWindow::SettingsWindow(const SettingsWindowParts &parts, QWidget *parent)
+    : QMainWindow(parent), m_parts(parts)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Snagwell 設定"));
+    buildControls();
+    buildMenus();
+    connectControls();
+    connectState();
+    resize(twipsToPixels(form1MinWidth, dpiX()), twipsToPixels(form1MinHeight, dpiY()));
+    stretchPreview();
+    showSettings();
+    showFolder();
+    showText();
+    showPicture();
+    showPrinters();
+}
+
+SettingsWindow::~SettingsWindow() = default;
+
+int SettingsWindow::dpiX() const
+{
+    return logicalDpiX() > 0 ? logicalDpiX() : 96;
+}
+
+int SettingsWindow::dpiY() const
+{
+    return logicalDpiY() > 0 ? logicalDpiY() : 96;
+}
+
+void SettingsWindow::buildControls()
+{
+    auto *central = new QWidget(this);
+    setCentralWidget(central);
+    const auto px = [this](int twips) { return twipsToPixels(twips, dpiX()); };
+    const auto py = [this](int twips) { return twipsToPixels(twips, dpiY()); };
+
+    // Monitoring buttons above the left column.
+    m_startButton = named<QPushButton>(QStringLiteral("Command1"),
+                                       QStringLiteral("クリップボード監視"), central);
+    m_stopButton = named<QPushButton>(QStringLiteral("Command2"), QStringLiteral("解除"), central);
+    m_startButton->setGeometry(px(margin), py(60), px(1695), py(375));
+    m_stopButton->setGeometry(px(margin + 1755), py(60), px(leftWidth - 1755), py(375));
+
+    auto *tabs = new QTabWidget(central);
+    tabs->setGeometry(px(margin), py(495), px(leftWidth), py(5985));
+
+    // Page 1: where captures go.
+    auto *browsePage = new QWidget;
+    auto *browseLayout = new QVBoxLayout(browsePage);
+    browseLayout->setContentsMargins(4, 4, 4, 4);
+    browseLayout->setSpacing(3);
+    m_driveList = named<DriveList>(QStringLiteral("Drive1"), browsePage);
+    m_folderList = named<FolderList>(QStringLiteral("Dir1"), browsePage);
+    m_fileList = named<FileList>(QStringLiteral("File1"), fileListPattern(), browsePage);
+    m_makeManagementFolderButton = named<QPushButton>(
+        QStringLiteral("btnMakeSWDataFolder"), QStringLiteral("管理ﾌｫﾙﾀﾞ作成"), browsePage);
+    m_makeTodaysFolderButton = named<QPushButton>(
+        QStringLiteral("btnMakeTodayFolder"), QStringLiteral("日付ﾌｫﾙﾀﾞ作成"), browsePage);
+    browseLayout->addWidget(captionLabel(QStringLiteral("Label1"), QStringLiteral("保存先"), browsePage));
+    browseLayout->addWidget(m_driveList);
+    browseLayout->addWidget(m_folderList, 1);
+    browseLayout->addWidget(m_fileList, 1);
+    auto *folderButtons = new QHBoxLayout;
+    folderButtons->addWidget(m_makeManagementFolderButton);
+    folderButtons->addWidget(m_makeTodaysFolderButton);
+    browseLayout->addLayout(folderButtons);
+    tabs->addTab(browsePage, QStringLiteral("保存先"));
+
+    // Page 2: how captures are named and kept.
+    auto *settingsPage = new QWidget;
+    auto *grid = new QGridLayout(settingsPage);
+    grid->setContentsMargins(4, 4, 4, 4);
+    grid->setVerticalSpacing(3);
+    int row = 0;
+    m_headerModeList = named<QComboBox>(QStringLiteral("cbxFileHeader"), settingsPage);
+    m_headerModeList->addItems(headerModeTexts());
+    grid->addWidget(captionLabel(QStringLiteral("Label5"), QStringLiteral("ﾌｧｲﾙ名"), settingsPage), row, 0);
+    grid->addWidget(m_headerModeList, row++, 1, 1, 2);
+    m_registeredNameList = named<QComboBox>(QStringLiteral("cbxRegName"), settingsPage);
+    m_removeNameButton = named<QPushButton>(QStringLiteral("btnRegDel"), QStringLiteral("削除"), settingsPage);
+    grid->addWidget(captionLabel(QStringLiteral("Label8"), QStringLiteral("登録名"), settingsPage), row++, 0, 1, 3);
+    grid->addWidget(m_registeredNameList, row, 0, 1, 2);
+    grid->addWidget(m_removeNameButton, row++, 2);
+    m_newNameEdit = named<QLineEdit>(QStringLiteral("tbxFileHeader"), settingsPage);
+    m_addNameButton = named<QPushButton>(QStringLiteral("btnRegAdd"), QStringLiteral("追加"), settingsPage);
+    grid->addWidget(captionLabel(QStringLiteral("Label7"), QStringLiteral("登   録"), settingsPage), row++, 0, 1, 3);
+    grid->addWidget(m_newNameEdit, row, 0, 1, 2);
+    grid->addWidget(m_addNameButton, row++, 2);
+    m_pictureTypeList = named<QComboBox>(QStringLiteral("cbxFileType"), settingsPage);
+    m_pictureTypeList->addItems(pictureTypeTexts());
+    grid->addWidget(captionLabel(QStringLiteral("Label6"), QStringLiteral("イメージ保存形式"), settingsPage), row++, 0, 1, 3);
+    grid->addWidget(m_pictureTypeList, row++, 0, 1, 3);
+    m_keepDaysList = named<QComboBox>(QStringLiteral("cbxDeleteFolder"), settingsPage);
+    m_keepDaysList->addItems(keepDaysTexts());
+    grid->addWidget(captionLabel(QStringLiteral("Label9"), QStringLiteral("保存ﾃﾞｰﾀ自動削除"), settingsPage), row++, 0, 1, 3);
+    grid->addWidget(m_keepDaysList, row++, 0, 1, 3);
+    m_saveTextBox = named<QCheckBox>(QStringLiteral("SaveTextCK"), QStringLiteral("ﾃｷｽﾄ自動保存"), settingsPage);
+    m_printAtOnceBox = named<QCheckBox>(QStringLiteral("PrintCK"), QStringLiteral("同時印刷"), settingsPage);
+    m_buttonWindowBox = named<QCheckBox>(QStringLiteral("PrintScreenCK"), QStringLiteral("画面保存ボタン表示"), settingsPage);
+    for (QCheckBox *box : {m_saveTextBox, m_printAtOnceBox, m_buttonWindowBox}) {
+        box->setTristate(true); // the greyed state is a value of its own
+        grid->addWidget(box, row++, 0, 1, 3);
+    }
+    // The screen-capture button window's place, in twips.
+    m_buttonTopEdit = named<QLineEdit>(QStringLiteral("tbxTop"), settingsPage);
+    m_buttonLeftEdit = named<QLineEdit>(QStringLiteral("tbxLeft"), settingsPage);
+    m_buttonTopEdit->setPlaceholderText(QStringLiteral("上"));
+    m_buttonLeftEdit->setPlaceholderText(QStringLiteral("左"));
+    auto *position = new QHBoxLayout;
+    position->addWidget(m_buttonTopEdit);
+    position->addWidget(m_buttonLeftEdit);
+    grid->addLayout(position, row++, 0, 1, 3);
+    m_startupFolderLabel = pathLabel(QStringLiteral("lblAppDir"), settingsPage);
+    m_startupFolderLabel->setWordWrap(true);
+    m_startupFolderLabel->setText(m_parts.state.startupFolder());
+    grid->addWidget(m_startupFolderLabel, row++, 0, 1, 3);
+    grid->setRowStretch(row, 1);
+    grid->setColumnStretch(1, 1);
+    tabs->addTab(settingsPage, QStringLiteral("設定"));
+
+    // Page 3: printers.
+    auto *printPage = new QWidget;
+    auto *printLayout = new QVBoxLayout(printPage);
+    printLayout->setContentsMargins(4, 4, 4, 4);
+    m_printerList = named<QListWidget>(QStringLiteral("lstPrinters"), printPage);
+    m_printerList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_printerEdit = named<QLineEdit>(QStringLiteral("tbxPrinter"), printPage);
+    m_printTextButton = named<QPushButton>(QStringLiteral("btnPrnTXT"), QStringLiteral("テキスト印刷"), printPage);
+    m_printPictureButton = named<QPushButton>(QStringLiteral("btnPrnIMG"), QStringLiteral("イメージ印刷"), printPage);
+    printLayout->addWidget(captionLabel(QStringLiteral("Label3"), QStringLiteral("プリンタ一覧"), printPage));
+    printLayout->addWidget(m_printerList, 1);
+    printLayout->addWidget(m_printerEdit);
+    printLayout->addWidget(m_printTextButton);
+    printLayout->addWidget(m_printPictureButton);
+    tabs->addTab(printPage, QStringLiteral("印刷"));
+
+    // Buttons for the preview, under the left column.
+    m_saveTextButton = named<QPushButton>(QStringLiteral("btnSaveText"), QStringLiteral("テキスト保存"), central);
+    m_resetButton = named<QPushButton>(QStringLiteral("btnReset"), QStringLiteral("表示リセット"), central);
+    m_saveTextButton->setGeometry(px(margin), py(6540), px(1335), py(375));
+    m_resetButton->setGeometry(px(margin + 1425), py(6540), px(leftWidth - 1425), py(375));
+
+    // The preview column.
+    QLabel *textCaption = captionLabel(QStringLiteral("Label2"), QStringLiteral("テキスト"), central);
+    m_textPathLabel = pathLabel(QStringLiteral("LabelTXT"), central);
+    m_textView = named<QPlainTextEdit>(QStringLiteral("Text1"), central);
+    m_textView->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QLabel *pictureCaption = captionLabel(QStringLiteral("Label4"), QStringLiteral("イメージ"), central);
+    m_picturePathLabel = pathLabel(QStringLiteral("LabelIMG"), central);
+    m_pictureArea = named<QScrollArea>(QStringLiteral("Picture1"), central);
+    m_pictureView = new QLabel;
+    m_pictureView->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_pictureArea->setWidget(m_pictureView);
+    m_pictureArea->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_pictureArea->setBackgroundRole(QPalette::Dark);
+
+    textCaption->setGeometry(px(previewLeft), py(60), px(captionWidth), py(labelRowHeight));
+    m_textPathLabel->setGeometry(px(previewLeft + captionWidth), py(60), px(6300), py(labelRowHeight));
+    m_textView->setGeometry(px(previewLeft), py(textTop), px(7275), py(textHeight));
+    pictureCaption->setGeometry(px(previewLeft), py(imageRowTop), px(captionWidth), py(labelRowHeight));
+    m_picturePathLabel->setGeometry(px(previewLeft + captionWidth), py(imageRowTop), px(6300),
+                                    py(labelRowHeight));
+    m_pictureArea->setGeometry(px(previewLeft), py(pictureTop), px(7275), py(5325));
+}
+
+void SettingsWindow::buildMenus()
+{
+    m_fileMenu = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    m_fileMenu->setObjectName(QStringLiteral("mnuFileItems"));
+    m_quitAction = m_fileMenu->addAction(QStringLiteral("終了"));
+    m_quitAction->setObjectName(QStringLiteral("mnuQuit"));
+    m_displayMenu = menuBar()->addMenu(QStringLiteral("表示(&S)"));
+    m_displayMenu->setObjectName(QStringLiteral("mnuHyoji"));
+    m_showAction = m_displayMenu->addAction(QStringLiteral("設定画面"));
+    m_showAction->setObjectName(QStringLiteral("mnuShow"));
+    m_buttonWindowAction = m_displayMenu->addAction(QStringLiteral("画面保存ボタン"));
+    m_buttonWindowAction->setObjectName(QStringLiteral("mnuPrintScreen"));
+    // Names for the pop-up windows, as window lists show them.
+    m_fileMenu->setWindowTitle(QStringLiteral("ファイル"));
+    m_displayMenu->setWindowTitle(QStringLiteral("表示"));
+    QMenu *helpMenu = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    helpMenu->setObjectName(QStringLiteral("mnuHelp"));
+    m_aboutAction = helpMenu->addAction(QStringLiteral("バージョン情報(&A)"));
+    m_aboutAction->setObjectName(QStringLiteral("mnuVersion"));
+}
+
+void SettingsWindow::connectControls()
+{
+    State &state = m_parts.state;
+    Dialogs &dialogs = m_parts.dialogs;
+    const auto changeSetting = [&state](auto change) {
+        return [&state, change](auto value) {
+            state.changeSettings([&](Settings &s) { change(s, value); });
+        };
+    };
+
+    connect(m_quitAction, &QAction::triggered, this, [this] { m_parts.lifecycle.quit(); });
+    connect(m_showAction, &QAction::triggered, this, [this] { showInFront(); });
+    connect(m_buttonWindowAction, &QAction::triggered, this,
+            [&state] { state.setButtonWindowOpen(true); });
+    connect(m_aboutAction, &QAction::triggered, this, [this] { showAbout(); });
+
+    connect(m_startButton, &QPushButton::clicked, this, [this] { m_parts.recorder.start(); });
+    connect(m_stopButton, &QPushButton::clicked, this,
+            [this] { reportFailure(m_parts.dialogs, [this] { m_parts.recorder.stop(); }); });
+
+    // The browser: a volume chosen moves to its root, unless the current
+    // folder already lies on it (Linux keeps no current folder per volume).
+    connect(m_driveList, &DriveList::driveChanged, this, [this, &state, &dialogs] {
+        const QString drive = m_driveList->drive();
+        if (DriveList::volumeOf(state.currentFolder(), {drive}) != drive)
+            reportFailure(dialogs, [&] { state.enterFolder(drive); });
+        showFolder();
+    });
+    connect(m_driveList, &DriveList::gotFocus, m_driveList, &DriveList::reread);
+    connect(m_folderList, &FolderList::folderChosen, this, [&state, &dialogs](const QString &path) {
+        reportFailure(dialogs, [&] { state.enterFolder(path); });
+    });
+    connect(m_fileList, &FileList::fileClicked, &m_parts.viewer, &FileViewer::showFile);
+    connect(m_makeManagementFolderButton, &QPushButton::clicked, &m_parts.folders,
+            &StorageFolders::makeManagementFolderReported);
+    connect(m_makeTodaysFolderButton, &QPushButton::clicked, &m_parts.folders,
+            &StorageFolders::makeTodaysFolderReported);
+
+    // The settings.
+    connect(m_headerModeList, &QComboBox::currentIndexChanged, this,
+            [this](int index) { m_parts.headers.chooseMode(static_cast<HeaderMode>(index)); });
+    connect(m_registeredNameList, &QComboBox::currentIndexChanged, &m_parts.headers,
+            &HeaderChoice::chooseRegisteredName);
+    connect(m_addNameButton, &QPushButton::clicked, this, [this] {
+        if (m_parts.headers.addName(m_newNameEdit->text()))
+            m_newNameEdit->clear();
+    });
+    connect(m_removeNameButton, &QPushButton::clicked, &m_parts.headers,
+            &HeaderChoice::removeChosenName);
+    connect(m_pictureTypeList, &QComboBox::currentIndexChanged, this,
+            changeSetting([](Settings &s, int i) { s.pictureType = static_cast<PictureType>(i); }));
+    connect(m_keepDaysList, &QComboBox::currentIndexChanged, this,
+            changeSetting([](Settings &s, int i) { s.keepDays = static_cast<KeepDays>(i); }));
+    connect(m_saveTextBox, &QCheckBox::stateChanged, this, changeSetting([](Settings &s, int v) {
+                s.saveText = tickOf(static_cast<Qt::CheckState>(v));
+            }));
+    connect(m_printAtOnceBox, &QCheckBox::stateChanged, this, changeSetting([](Settings &s, int v) {
+                s.printAtOnce = tickOf(static_cast<Qt::CheckState>(v));
+            }));
+    connect(m_buttonWindowBox, &QCheckBox::stateChanged, this,
+            changeSetting([](Settings &s, int v) {
+                s.showButtonWindow = tickOf(static_cast<Qt::CheckState>(v));
+            }));
+    connect(m_buttonTopEdit, &QLineEdit::textEdited, this,
+            changeSetting([](Settings &s, const QString &t) { s.buttonWindowTop = t; }));
+    connect(m_buttonLeftEdit, &QLineEdit::textEdited, this,
+            changeSetting([](Settings &s, const QString &t) { s.buttonWindowLeft = t; }));
+
+    // Printers.
+    connect(m_printerList, &QListWidget::currentRowChanged, &m_parts.printing,
+            &Printing::choosePrinter);
+    connect(m_printerList, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem *item) { m_parts.printing.choosePrinter(m_printerList->row(item)); });
+    connect(m_printerEdit, &QLineEdit::textEdited, this,
+            changeSetting([](Settings &s, const QString &t) { s.printer = t; }));
+    connect(m_printTextButton, &QPushButton::clicked, &m_parts.printing, &Printing::printShownText);
+    connect(m_printPictureButton, &QPushButton::clicked, &m_parts.printing,
+            &Printing::printShownPicture);
+
+    // The preview. The editor keeps paragraphs, not line ends: the user's
+    // edits come back with CR LF.
+    connect(m_textView, &QPlainTextEdit::textChanged, this, [this, &state] {
+        state.editShownText(
+            m_textView->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
+    });
+    connect(m_saveTextButton, &QPushButton::clicked, &m_parts.recorder,
+            &CaptureRecorder::saveShownTextAsked);
+    connect(m_resetButton, &QPushButton::clicked, &m_parts.viewer, &FileViewer::reset);
+
+    // The tray icon's menus are this window's.
+    connect(&m_parts.trayIcon, &TrayIcon::notified, this, [this] {
+        if (isVisible()) {
+            raise();
+            activateWindow();
+        }
+    });
+    connect(&m_parts.trayIcon, &TrayIcon::leftReleased, this,
+            [this] { m_displayMenu->popup(QCursor::pos()); });
+    connect(&m_parts.trayIcon, &TrayIcon::rightReleased, this,
+            [this] { m_fileMenu->popup(QCursor::pos()); });
+    connect(&m_parts.lifecycle, &Lifecycle::settingsWindowWanted, this, &QWidget::show);
+    connect(&m_parts.lifecycle, &Lifecycle::ended, this, &QWidget::hide);
+}
+
+void SettingsWindow::connectState()
+{
+    State &state = m_parts.state;
+    connect(&state, &State::settingsChanged, this, &SettingsWindow::showSettings);
+    connect(&state, &State::currentFolderChanged, this, &SettingsWindow::showFolder);
+    connect(&state, &State::filesChanged, this, [this] {
+        m_folderList->reread();
+        m_fileList->refresh();
+    });
+    connect(&state, &State::shownTextChanged, this, &SettingsWindow::showText);
+    connect(&state, &State::shownPictureChanged, this, &SettingsWindow::showPicture);
+    connect(&state, &State::monitoringChanged, this,
+            [this, &state] { m_startButton->setEnabled(!state.isMonitoring()); });
+    connect(&m_parts.printing, &Printing::printersChanged, this, &SettingsWindow::showPrinters);
+}
+
+void SettingsWindow::showSettings()
+{
+    const Settings &s = m_parts.state.settings();
+    const QSignalBlocker blockNames(m_registeredNameList);
+    if (m_registeredNameList->count() != s.registeredNames.size() ||
+        [&] {
+            for (int i = 0; i < m_registeredNameList->count(); ++i)
+                if (m_registeredNameList->itemText(i) != s.registeredNames.at(i))
+                    return true;
+            return false;
+        }()) {
+        m_registeredNameList->clear();
+        m_registeredNameList->addItems(s.registeredNames);
+    }
+    m_registeredNameList->setCurrentIndex(s.registeredIndex);
+    const auto choose = [](QComboBox *list, int index) {
+        const QSignalBlocker blocker(list);
+        list->setCurrentIndex(index);
+    };
+    choose(m_headerModeList, static_cast<int>(s.headerMode));
+    choose(m_pictureTypeList, static_cast<int>(s.pictureType));
+    choose(m_keepDaysList, static_cast<int>(s.keepDays));
+    const auto tick = [](QCheckBox *box, Tick value) {
+        const QSignalBlocker blocker(box);
+        box->setCheckState(checkStateOf(value));
+    };
+    tick(m_saveTextBox, s.saveText);
+    tick(m_printAtOnceBox, s.printAtOnce);
+    tick(m_buttonWindowBox, s.showButtonWindow);
+    setTextIfChanged(m_printerEdit, s.printer);
+    setTextIfChanged(m_buttonTopEdit, s.buttonWindowTop);
+    setTextIfChanged(m_buttonLeftEdit, s.buttonWindowLeft);
+}
+
+void SettingsWindow::showFolder()
+{
+    const QString folder = m_parts.state.currentFolder();
+    m_folderList->setPath(folder);
+    m_fileList->setPath(folder);
+    m_driveList->showDriveOf(folder);
+}
+
+void SettingsWindow::showText()
+{
+    const State &state = m_parts.state;
+    m_textPathLabel->setText(state.shownTextPath());
+    const QSignalBlocker blocker(m_textView);
+    QString shown = state.shownText();
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    m_textView->setPlainText(shown);
+}
+
+void SettingsWindow::showPicture()
+{
+    const State &state = m_parts.state;
+    m_picturePathLabel->setText(state.shownPicturePath());
+    const QImage &picture = state.shownPicture();
+    if (picture.isNull()) {
+        m_pictureView->clear();
+        m_pictureView->resize(0, 0);
+        return;
+    }
+    m_pictureView->setPixmap(QPixmap::fromImage(picture));
+    m_pictureView->resize(picture.size());
+}
+
+void SettingsWindow::showPrinters()
+{
+    const QSignalBlocker blocker(m_printerList);
+    const Printing &printing = m_parts.printing;
+    m_printerList->clear();
+    m_printerList->addItems(printing.printerNames());
+    m_printerList->setCurrentRow(printing.chosenRow(), printing.chosenRow() < 0
+                                                           ? QItemSelectionModel::Clear
+                                                           : QItemSelectionModel::ClearAndSelect);
+}
+
+void SettingsWindow::showInFront()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+void SettingsWindow::showAbout()
+{
+    // The box deletes itself when closed; one at a time.
+    if (!m_about)
+        m_about = new AboutBox(m_parts.systemInformation, m_parts.dialogs, this);
+    m_about->show();
+    m_about->setWindowState(m_about->windowState() & ~Qt::WindowMinimized);
+    m_about->raise();
+    m_about->activateWindow();
+}
+
+void SettingsWindow::closeEvent(QCloseEvent *event)
+{
+    // The close box only hides the window; the program goes on in the tray.
+    if (!m_parts.lifecycle.hasEnded() && event->spontaneous()) {
+        hide();
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void SettingsWindow::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    stretchPreview();
+}
+
+void SettingsWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        stretchPreview();
+}
+
+void SettingsWindow::stretchPreview()
+{
+    const QSize outer = frameGeometry().size();
+    const QSize frame = outer - size();
+    const Form1Resize r = Form_ResizeRule(isMinimized(), pixelsToTwips(outer.width(), dpiX()),
+                                          pixelsToTwips(outer.height(), dpiY()));
+    switch (r.action) {
+    case Form1Resize::Action::None:
+        return;
+    case Form1Resize::Action::SetWidth:
+        resize(twipsToPixels(r.value, dpiX()) - frame.width(), height());
+        return;
+    case Form1Resize::Action::SetHeight:
+        resize(width(), twipsToPixels(r.value, dpiY()) - frame.height());
+        return;
+    case Form1Resize::Action::Stretch:
+        m_textPathLabel->resize(twipsToPixels(r.labelTxtWidth, dpiX()), m_textPathLabel->height());
+        m_textView->resize(twipsToPixels(r.text1Width, dpiX()), m_textView->height());
+        m_picturePathLabel->resize(twipsToPixels(r.labelImgWidth, dpiX()),
+                                   m_picturePathLabel->height());
+        m_pictureArea->resize(twipsToPixels(r.picture1Width, dpiX()),
+                              twipsToPixels(r.picture1Height, dpiY()));
+        return;
+    }
+}
+
+} // namespace snagwell
