@@ -1,0 +1,192 @@
+#pragma once
+
+// The ports' test doubles, and the program built over them without windows.
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <stdexcept>
+
+#include "app/capturerecorder.h"
+#include "app/fileviewer.h"
+#include "app/headerchoice.h"
+#include "app/lifecycle.h"
+#include "app/printing.h"
+#include "app/state.h"
+#include "app/storagefolders.h"
+#include "core/failure.h"
+#include "platform/clipboard.h"
+#include "platform/clock.h"
+#include "platform/converters.h"
+#include "platform/dialogs.h"
+#include "platform/instancelock.h"
+#include "platform/printers.h"
+#include "platform/screengrabber.h"
+#include "platform/systeminformation.h"
+#include "platform/systemnames.h"
+#include "platform/trayicon.h"
+
+namespace snagwell::testing {
+
+// Answers from a script (OK/Yes once it has run out); records every box.
+struct ScriptedDialogs final : Dialogs
+{
+    void notice(const QString &text, const QString &title) override { shown.append(title + u'|' + text); }
+    bool askOkCancel(const QString &text, const QString &title) override { return ask(text, title); }
+    bool askYesNo(const QString &text, const QString &title) override { return ask(text, title); }
+    bool ask(const QString &text, const QString &title)
+    {
+        shown.append(title + u'?' + text);
+        return answers.isEmpty() || answers.takeFirst();
+    }
+    QStringList shown; // "title|notice" and "title?question"
+    QList<bool> answers;
+};
+
+struct MemoryClipboard final : Clipboard
+{
+    bool hasText() const override { return m_hasText; }
+    QString text() const override
+    {
+        if (vanishing) // the owner goes while asked: nothing comes, nothing stays
+            const_cast<MemoryClipboard *>(this)->m_hasText = false;
+        return vanishing ? QString() : toWindowsLineEnds(m_text);
+    }
+    bool hasImage() const override { return !m_image.isNull(); }
+    QImage image() const override { return m_image; }
+    bool isSecret() const override { return secret; }
+    void clear() override { set({}, false, {}); }
+    void setImage(const QImage &image) override { set({}, false, image); }
+    void setText(const QString &text) { set(text, true, {}); }
+    void set(const QString &text, bool hasText, const QImage &image)
+    {
+        m_text = text;
+        m_hasText = hasText;
+        m_image = image;
+        Q_EMIT changed();
+    }
+    bool secret = false;
+    bool vanishing = false;
+
+private:
+    QString m_text;
+    bool m_hasText = false;
+    QImage m_image;
+};
+
+struct RecordingTrayIcon final : TrayIcon
+{
+    bool isAvailable() const override { return available; }
+    void add(const QString &text) override
+    {
+        if (failing)
+            throw std::runtime_error("the notification area refused the icon");
+        if (!present)
+            tip = text;
+        present = true;
+    }
+    void remove() override { present = false; }
+    bool available = true, failing = false, present = false;
+    QString tip;
+};
+
+struct FixedClock final : Clock
+{
+    QDateTime now() const override { return time; }
+    QDateTime time{QDate(2026, 12, 7), QTime(10, 0)};
+};
+
+struct FixedNames final : SystemNames
+{
+    QString computerName() const override { return QStringLiteral("OFFICE-PC"); }
+    QString userName() const override { return QStringLiteral("user"); }
+};
+
+struct FixedScreen final : ScreenGrabber
+{
+    QImage grabVirtualScreen() override { return screen; }
+    QImage screen;
+};
+
+struct FixedLock final : InstanceLock
+{
+    bool tryLock() override { return free; }
+    bool free = true;
+};
+
+// The real converter libraries beside the test, or a behaviour of one's own.
+struct ScriptedConverters final : Converters
+{
+    using Behaviour = std::function<int(const QString &, const QString &, const QString &)>;
+    int BmpToJpeg(const QString &s, const QString &d, const QString &o) override
+    {
+        return behaviour ? behaviour(s, d, o) : real.BmpToJpeg(s, d, o);
+    }
+    int BmpToPng(const QString &s, const QString &d, const QString &o) override
+    {
+        return behaviour ? behaviour(s, d, o) : real.BmpToPng(s, d, o);
+    }
+    Behaviour behaviour;
+    LibraryConverters real{QCoreApplication::applicationDirPath()};
+};
+
+// Printers that keep each job: "printer:orientation:what was printed".
+struct RecordingPrinters final : DocumentPrinters
+{
+    explicit RecordingPrinters(QStringList printers = {QStringLiteral("PDF"), QStringLiteral("Laser")})
+        : DocumentPrinters(printers.value(0)), list(std::move(printers)) {}
+    QStringList names() const override { return list; }
+    void send(const QString &printer, const PrintDocument &document) override
+    {
+        if (!refusal.isEmpty())
+            throw Failure(refusal);
+        QString what;
+        for (const PrintDocument::Item &item : document.items)
+            what += item.picture.isNull() ? item.text : QStringLiteral("picture@%1,%2 %3x%4")
+                        .arg(item.twips.x()).arg(item.twips.y()).arg(item.twips.width()).arg(item.twips.height());
+        jobs.append(printer + u':' + (document.orientation == PageOrientation::Portrait ? u'P' : u'L') + u':' + what);
+    }
+    QStringList list, jobs;
+    QString refusal;
+};
+
+struct RecordingSystemInformation final : SystemInformation
+{
+    bool start() override { return ++starts, installed; }
+    bool installed = false;
+    int starts = 0;
+};
+
+// The program without windows, started in a fresh folder.
+struct Program
+{
+    explicit Program(const QString &subfolder = QString())
+        : folder(dir.path() + subfolder), state(folder)
+    {
+    }
+    void start() { lifecycle.start(); }
+    QString file(const QString &name) const { return state.currentFolder() + u'/' + name; }
+
+    QTemporaryDir dir;
+    QString folder;
+    ScriptedDialogs dialogs;
+    MemoryClipboard clipboard;
+    RecordingTrayIcon trayIcon;
+    FixedClock clock;
+    FixedNames names;
+    FixedScreen screen;
+    FixedLock lock;
+    ScriptedConverters converters;
+    RecordingPrinters printers;
+    State state;
+    HeaderChoice headers{state, names, trayIcon, dialogs, QStringLiteral("snagwell")};
+    StorageFolders folders{state, dialogs, clock};
+    Printing printing{state, printers, dialogs};
+    FileViewer viewer{state, dialogs};
+    CaptureRecorder recorder{state, {clipboard, screen, converters, clock, dialogs}, headers, printing};
+    Lifecycle lifecycle{state, {dialogs, lock, trayIcon}, {folders, headers, printing, recorder},
+                        QStringLiteral("snagwell")};
+};
+
+} // namespace snagwell::testing
