@@ -208,10 +208,8 @@ void SettingsWindow::buildControls()
     m_saveTextBox = named<QCheckBox>(QStringLiteral("SaveTextCK"), QStringLiteral("ﾃｷｽﾄ自動保存"), settingsPage);
     m_printAtOnceBox = named<QCheckBox>(QStringLiteral("PrintCK"), QStringLiteral("同時印刷"), settingsPage);
     m_buttonWindowBox = named<QCheckBox>(QStringLiteral("PrintScreenCK"), QStringLiteral("画面保存ボタン表示"), settingsPage);
-    for (QCheckBox *box : {m_saveTextBox, m_printAtOnceBox, m_buttonWindowBox}) {
-        box->setTristate(true); // the greyed state is a value of its own
+    for (QCheckBox *box : {m_saveTextBox, m_printAtOnceBox, m_buttonWindowBox})
         grid->addWidget(box, row++, 0, 1, 3);
-    }
     // The screen-capture button window's place, in twips.
     m_buttonTopEdit = named<QLineEdit>(QStringLiteral("tbxTop"), settingsPage);
     m_buttonLeftEdit = named<QLineEdit>(QStringLiteral("tbxLeft"), settingsPage);
@@ -439,6 +437,9 @@ void SettingsWindow::showSettings()
     choose(m_keepDaysList, static_cast<int>(s.keepDays));
     const auto tick = [](QCheckBox *box, Tick value) {
         const QSignalBlocker blocker(box);
+        // The greyed state comes only from a settings file: a click turns a
+        // box on or off.
+        box->setTristate(value == Tick::Greyed);
         box->setCheckState(checkStateOf(value));
     };
     tick(m_saveTextBox, s.saveText);
@@ -513,7 +514,7 @@ void SettingsWindow::showAbout()
 void SettingsWindow::closeEvent(QCloseEvent *event)
 {
     // The close box only hides the window; the program goes on in the tray.
-    if (!m_parts.lifecycle.hasEnded() && event->spontaneous()) {
+    if (!m_parts.lifecycle.hasEnded()) {
         hide();
         event->ignore();
         return;

@@ -1,0 +1,151 @@
+// The windows, offscreen: they show the state and call the services.
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include "doubles/doubles.h"
+#include "gui/aboutbox.h"
+#include "gui/buttonwindow.h"
+#include "gui/settingswindow.h"
+
+using namespace snagwell;
+using namespace snagwell::testing;
+
+namespace {
+
+struct Windows : Program
+{
+    Windows() { start(); }
+    template <typename T> T *find(const char *name) const
+    {
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (auto *child = top->objectName() == QLatin1String(name) ? qobject_cast<T *>(top) : top->findChild<T *>(QLatin1String(name)))
+                return child;
+        return nullptr;
+    }
+    RecordingSystemInformation information;
+    SettingsWindow settings{{state, recorder, headers, folders, printing, viewer, lifecycle, dialogs, trayIcon, information}};
+    ButtonWindowHost buttonWindow{{state, headers, recorder, dialogs}};
+};
+
+} // namespace
+
+class GuiTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void settingsWindowFollowsTheState();
+    void controlsCallTheServices();
+    void buttonWindowShowsTheHeaderAndKeepsItsPlace();
+    void aboutBox();
+};
+
+void GuiTest::settingsWindowFollowsTheState()
+{
+    Windows w;
+    w.trayIcon.tip.clear();
+    w.state.changeSettings([](Settings &s) {
+        s.registeredNames = {QStringLiteral("a"), QStringLiteral("b")};
+        s.registeredIndex = 1;
+        s.headerMode = HeaderMode::Registered;
+        s.saveText = Tick::Greyed;
+        s.buttonWindowTop = QStringLiteral("12");
+    });
+    QCOMPARE(w.find<QComboBox>("cbxFileHeader")->currentIndex(), 3);
+    QCOMPARE(w.find<QComboBox>("cbxRegName")->currentText(), QStringLiteral("b"));
+    QCOMPARE(w.find<QCheckBox>("SaveTextCK")->checkState(), Qt::PartiallyChecked);
+    QCOMPARE(w.find<QLineEdit>("tbxTop")->text(), QStringLiteral("12"));
+    // Shown under a signal blocker: nothing went back into the services.
+    QVERIFY(w.trayIcon.tip.isEmpty());
+    w.state.showText(QStringLiteral("x\r\ny"), QStringLiteral("/p/user001.txt"));
+    QCOMPARE(w.find<QPlainTextEdit>("Text1")->toPlainText(), QStringLiteral("x\ny"));
+    QCOMPARE(w.find<QLabel>("LabelTXT")->text(), QStringLiteral("/p/user001.txt"));
+    QCOMPARE(w.find<QListWidget>("lstPrinters")->currentItem()->text(), QStringLiteral("Laser"));
+    QVERIFY(!w.find<QPushButton>("Command1")->isEnabled());
+    w.find<QPushButton>("Command2")->click();
+    QVERIFY(w.find<QPushButton>("Command1")->isEnabled() && !w.state.isMonitoring());
+}
+
+void GuiTest::controlsCallTheServices()
+{
+    Windows w;
+    w.find<QComboBox>("cbxFileHeader")->setCurrentIndex(0);
+    QCOMPARE(w.trayIcon.tip.trimmed(), QStringLiteral("PC名(snagwell)"));
+    w.find<QLineEdit>("tbxFileHeader")->setText(QStringLiteral("会議"));
+    w.find<QPushButton>("btnRegAdd")->click();
+    QCOMPARE(w.state.settings().registeredNames, QStringList{QStringLiteral("会議")});
+    QVERIFY(w.find<QLineEdit>("tbxFileHeader")->text().isEmpty());
+    // A click turns a box on or off, a greyed one too.
+    w.state.changeSettings([](Settings &s) { s.printAtOnce = Tick::Greyed; });
+    for (const char *name : {"SaveTextCK", "PrintCK", "PrintCK"})
+        w.find<QCheckBox>(name)->click();
+    QCOMPARE(w.state.settings().saveText, Tick::On);
+    QCOMPARE(w.state.settings().printAtOnce, Tick::Off);
+    w.find<QComboBox>("cbxFileType")->setCurrentIndex(3);
+    QCOMPARE(w.state.settings().pictureType, PictureType::Png);
+    w.find<QListWidget>("lstPrinters")->setCurrentRow(0);
+    QCOMPARE(w.state.settings().printer, QStringLiteral("PDF"));
+    // A text copied is saved, listed and shown with its path.
+    w.clipboard.setText(QStringLiteral("hello"));
+    QListWidget *files = w.find<QListWidget>("File1");
+    QCOMPARE(files->count(), 1);
+    w.state.showText({}, {});
+    Q_EMIT files->itemClicked(files->item(0));
+    QCOMPARE(w.find<QPlainTextEdit>("Text1")->toPlainText(), QStringLiteral("hello\n"));
+    // The close box hides the window; the program goes on.
+    w.settings.show();
+    w.settings.close();
+    QVERIFY(!w.settings.isVisible() && !w.lifecycle.hasEnded());
+}
+
+void GuiTest::buttonWindowShowsTheHeaderAndKeepsItsPlace()
+{
+    Windows w;
+    w.headers.addName(QStringLiteral("a&b"));
+    w.state.changeSettings([](Settings &s) { s.buttonWindowTop = s.buttonWindowLeft = QStringLiteral("1500"); });
+    w.state.setButtonWindowOpen(true);
+    ButtonWindow *window = w.buttonWindow.window();
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(window->windowTitle(), QStringLiteral("ﾕｰｻﾞｰ名"));
+    QCOMPARE(window->pos(), QPoint(100, 100));
+    auto *menu = window->findChild<QMenu *>(QStringLiteral("mnuFileHeader"));
+    const QList<QAction *> entries = menu->actions();
+    QCOMPARE(entries.size(), 5); // three modes, a separator, the name
+    QCOMPARE(entries.at(4)->text(), QStringLiteral("a&&b"));
+    QVERIFY(entries.at(1)->isChecked());
+    entries.at(4)->trigger();
+    QCOMPARE(w.headers.fileNameHeader(), QStringLiteral("a&b"));
+    QCOMPARE(window->windowTitle(), QStringLiteral("a&b"));
+    QVERIFY(entries.at(4)->isChecked() && !entries.at(1)->isChecked());
+    // The button puts the screen on the clipboard, and it is captured.
+    w.screen.screen = QImage(8, 8, QImage::Format_RGB32);
+    w.screen.screen.fill(Qt::white);
+    window->findChild<QPushButton *>(QStringLiteral("PrntScrnButton"))->click();
+    QCOMPARE(QDir(w.state.currentFolder()).entryList(QDir::Files), QStringList{QStringLiteral("a&b001.jpg")});
+    window->move(150, 30);
+    w.lifecycle.shutDown();
+    QVERIFY(!w.buttonWindow.window());
+    QCOMPARE(w.state.settings().buttonWindowLeft, QStringLiteral("2250"));
+    QCOMPARE(w.state.settings().buttonWindowTop, QStringLiteral("450"));
+}
+
+void GuiTest::aboutBox()
+{
+    Windows w;
+    w.find<QMenu>("mnuHelp")->actions().first()->trigger();
+    auto *about = w.find<AboutBox>("frmAbout");
+    QVERIFY(about && about->isVisible());
+    QCOMPARE(about->windowTitle(), QStringLiteral("Snagwellのﾊﾞｰｼﾞｮﾝ情報"));
+    QCOMPARE(about->findChild<QLabel *>(QStringLiteral("lblVersion"))->text(), versionText(QStringLiteral(SNAGWELL_VERSION)));
+    about->findChild<QPushButton *>(QStringLiteral("cmdSysInfo"))->click();
+    QCOMPARE(w.information.starts, 1);
+    QVERIFY(w.dialogs.shown.last().endsWith(QStringLiteral("現時点ではｼｽﾃﾑ情報を使用できません")));
+    w.information.installed = true;
+    about->findChild<QPushButton *>(QStringLiteral("cmdSysInfo"))->click();
+    QCOMPARE(w.dialogs.shown.count(QStringLiteral("Snagwell|現時点ではｼｽﾃﾑ情報を使用できません")), 1);
+    QCOMPARE(versionText(QStringLiteral("2.00.04")), QStringLiteral("ﾊﾞｰｼﾞｮﾝ 2.0.4"));
+}
+
+QTEST_MAIN(GuiTest)
+#include "tst_gui.moc"
