@@ -1,7 +1,9 @@
 #include "app/capturerecorder.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 
 #include "app/bitmapwriter.h"
@@ -10,12 +12,14 @@
 #include "app/printing.h"
 #include "app/state.h"
 #include "core/capturefiles.h"
+#include "core/dayfolders.h"
 #include "core/deletion.h"
 #include "core/naming.h"
 #include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/converters.h"
 #include "platform/screengrabber.h"
+#include "platform/trayicon.h"
 
 namespace snagwell {
 
@@ -29,7 +33,7 @@ void CaptureRecorder::start()
 {
     if (!m_monitoring)
         m_monitoring = connect(&m_ports.clipboard, &Clipboard::changed, this,
-                               [this] { swallowFailures([this] { captureClipboard(); }); });
+                               &CaptureRecorder::captureTelling);
     m_state.setMonitoring(true);
 }
 
@@ -42,8 +46,18 @@ void CaptureRecorder::stop()
         deleteOldDayFolders(m_state.currentFolder(), *days, m_ports.clock.now());
 }
 
+void CaptureRecorder::captureTelling()
+{
+    tellFailures(m_ports.trayIcon, m_ports.clock, m_lastTold, [this] { captureClipboard(); });
+}
+
 QString CaptureRecorder::nextCapturePath() const
 {
+    // Today's folder removed while monitoring: it is made again.
+    const QString folder = m_state.currentFolder();
+    if (!QFileInfo::exists(folder) && isDayFolderName(lastSevenCharacters(folder)) &&
+        isManagementFolder(parentPath(folder)))
+        QDir().mkdir(folder);
     return snagwell::nextCapturePath(currentFolderPath(m_state.currentFolder()),
                                      m_headers.fileNameHeader());
 }
@@ -87,8 +101,15 @@ void CaptureRecorder::capturePicture()
                                          [&](QIODevice &device) { writeBitmap(device, image); });
     m_state.announceNewFiles();
     m_state.showPicture(image, base);
-    if (m_state.settings().printAtOnce == Tick::On)
-        m_printing.printPicture(image);
+    // A failed print keeps nothing from the conversion; it is told after it.
+    std::exception_ptr printFailure;
+    if (m_state.settings().printAtOnce == Tick::On) {
+        try {
+            m_printing.printPicture(image);
+        } catch (...) {
+            printFailure = std::current_exception();
+        }
+    }
     const PictureFormat format = pictureFormatFor(m_state.settings().pictureType);
     const QString bitmap = base + QStringLiteral(".bmp");
     int result = 0;
@@ -100,6 +121,8 @@ void CaptureRecorder::capturePicture()
         QFile::remove(bitmap);
         m_state.announceNewFiles();
     }
+    if (printFailure)
+        std::rethrow_exception(printFailure);
 }
 
 QString CaptureRecorder::saveShownText()

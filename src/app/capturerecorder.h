@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -13,6 +14,7 @@ class HeaderChoice;
 class Printing;
 class ScreenGrabber;
 class State;
+class TrayIcon;
 
 // Records what passes through the clipboard while monitoring is on: a text
 // is shown and, when so set, saved and printed; a picture is saved as a
@@ -28,6 +30,7 @@ public:
         Converters &converters;
         Clock &clock;
         Dialogs &dialogs;
+        TrayIcon &trayIcon;
     };
     CaptureRecorder(State &state, const Ports &ports, HeaderChoice &headers, Printing &printing,
                     QObject *parent = nullptr);
@@ -40,6 +43,9 @@ public:
     void stop();
     // Captures what the clipboard holds now; throws what fails.
     void captureClipboard();
+    // Captures as monitoring does: a failure is told beside the tray icon,
+    // at most once a minute, and the next capture is tried as usual.
+    void captureTelling();
     // Writes the shown text as the next text capture; answers its path.
     QString saveShownText();
     // Button "テキスト保存": asks first; every failure is shown.
@@ -59,6 +65,7 @@ private:
     HeaderChoice &m_headers;
     Printing &m_printing;
     QMetaObject::Connection m_monitoring;
+    QDateTime m_lastTold;
 };
 
 } // namespace snagwell

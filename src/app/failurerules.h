@@ -3,7 +3,9 @@
 #include <exception>
 
 #include "core/failure.h"
+#include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "platform/trayicon.h"
 
 namespace snagwell {
 
@@ -23,23 +25,41 @@ template <typename Step> bool skipOnFailure(Step &&step)
 }
 
 // What a button or menu entry does: a failure is shown to the user, in the
-// error's own words, and the program goes on.
-template <typename Handler> void reportFailure(Dialogs &dialogs, Handler &&handler)
+// error's own words, and the program goes on. Answers whether the handler
+// ran to its end.
+template <typename Handler> bool reportFailure(Dialogs &dialogs, Handler &&handler)
 {
     try {
         handler();
+        return true;
     } catch (const std::exception &error) {
         dialogs.notice(describe(error));
+        return false;
     }
 }
 
-// A capture runs inside the clipboard's change notice: whatever happens is
-// shown to nobody and never reaches the event loop; what was saved before
-// the failure stays saved.
-template <typename Capture> void swallowFailures(Capture &&capture)
+// A capture runs inside the clipboard's change notice: nothing ever reaches
+// the event loop, and what was saved before the failure stays saved. The
+// failure is told beside the tray icon, at most once a minute (lastTold), so
+// that a run of failing captures does not bury the desktop in messages.
+template <typename Capture>
+void tellFailures(TrayIcon &trayIcon, const Clock &clock, QDateTime &lastTold, Capture &&capture)
 {
+    QString reason;
     try {
         capture();
+        return;
+    } catch (const std::exception &error) {
+        reason = describe(error);
+    } catch (...) {
+        reason = QStringLiteral("不明なエラー");
+    }
+    const QDateTime now = clock.now();
+    if (lastTold.isValid() && lastTold.secsTo(now) < 60 && lastTold <= now)
+        return;
+    lastTold = now;
+    try {
+        trayIcon.notify(applicationTitle(), QStringLiteral("キャプチャを保存できませんでした: ") + reason);
     } catch (...) {
     }
 }

@@ -66,8 +66,19 @@ bool HeaderChoice::addName(const QString &name)
     // Blanks are kept: the header drops them when it is built.
     if (name.isEmpty())
         return false;
-    if (!m_dialogs.askYesNo(QStringLiteral("ファイル名に登録しますか"),
-                            QStringLiteral("ファイル名登録")))
+    // The settings file joins the names with commas: such a name would come
+    // back as two. A name too long for a file name would lose every capture.
+    const QString title = QStringLiteral("ファイル名登録");
+    if (name.contains(QLatin1Char(','))) {
+        m_dialogs.notice(QStringLiteral("登録名に「,」は使えません"), title);
+        return false;
+    }
+    if (name.toUtf8().size() > longestHeaderBytes) {
+        m_dialogs.notice(
+            QStringLiteral("登録名が長すぎます（%1バイトまで）").arg(longestHeaderBytes), title);
+        return false;
+    }
+    if (!m_dialogs.askYesNo(QStringLiteral("ファイル名に登録しますか"), title))
         return false;
     m_state.changeSettings([&name](Settings &s) { s.registeredNames.append(name); });
     // Of equal names, the first is chosen.

@@ -21,34 +21,62 @@ Lifecycle::Lifecycle(State &state, const Ports &ports, const Services &services,
 
 void Lifecycle::start()
 {
+    m_starting = true;
+    startSteps();
+    m_starting = false;
+    if (m_ended)
+        return;
+    // From now on a changed setting reaches the disk soon, not only at quit;
+    // a failure here is told by the save at quit.
+    m_saveSoon.setSingleShot(true);
+    m_saveSoon.setInterval(500);
+    connect(&m_saveSoon, &QTimer::timeout, this, [this] { skipOnFailure([this] { m_state.saveSettings(); }); });
+    connect(&m_state, &State::settingsChanged, &m_saveSoon, qOverload<>(&QTimer::start));
+    connect(&m_state, &State::currentFolderChanged, &m_saveSoon, qOverload<>(&QTimer::start));
+    if (!m_ports.trayIcon.isAvailable())
+        Q_EMIT settingsWindowWanted();
+}
+
+void Lifecycle::startSteps()
+{
+    // A box of start-up may be open when a stop request comes: every step
+    // after it is left out.
+    const auto step = [this](auto &&body) { return !m_ended && skipOnFailure(body); };
     if (!m_ports.instanceLock.tryLock()) {
         m_secondInstance = true;
         m_ports.dialogs.notice(m_executableName + QStringLiteral("は起動しています"));
-        m_ended = true;
-        Q_EMIT ended();
+        end();
         return;
     }
     // A later run reads its settings, a first run makes them.
     bool hasSettings = false;
-    skipOnFailure([&] { hasSettings = hasSettingsFile(m_state.startupFolder()); });
+    step([&] { hasSettings = hasSettingsFile(m_state.startupFolder()); });
     if (hasSettings) {
-        skipOnFailure([this] { loadSettings(); });
-        skipOnFailure([this] { m_services.folders.enterTodaysFolderAtStartUp(); });
+        step([this] { loadSettings(); });
+        step([this] { m_services.folders.enterTodaysFolderAtStartUp(); });
     } else {
-        skipOnFailure([this] { m_services.folders.setUpAtFirstRun(); });
-        skipOnFailure([this] { m_state.saveSettings(); });
-        skipOnFailure(
-            [this] { m_ports.dialogs.notice(QStringLiteral("設定を初期化しました。")); });
+        // Said only when everything could be made; otherwise what failed.
+        const bool folders = reportFailure(m_ports.dialogs, [this] { m_services.folders.setUpAtFirstRun(); });
+        const bool saved = !m_ended && reportFailure(m_ports.dialogs, [this] { m_state.saveSettings(); });
+        if (folders && saved && !m_ended)
+            m_ports.dialogs.notice(QStringLiteral("設定を初期化しました。"));
     }
-    skipOnFailure([this] { m_ports.trayIcon.add(m_services.headers.trayTip()); });
-    skipOnFailure([this] { m_services.printing.refreshPrinters(); });
-    skipOnFailure([this] { m_services.recorder.start(); });
-    skipOnFailure([this] {
+    step([this] { m_ports.trayIcon.add(m_services.headers.trayTip()); });
+    step([this] { m_services.printing.refreshPrinters(); });
+    step([this] { m_services.recorder.start(); });
+    step([this] {
         if (m_state.settings().showButtonWindow != Tick::Off)
             m_state.setButtonWindowOpen(true);
     });
-    if (!m_ports.trayIcon.isAvailable())
-        Q_EMIT settingsWindowWanted();
+}
+
+void Lifecycle::end()
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    m_saveSoon.stop();
+    Q_EMIT ended();
 }
 
 void Lifecycle::loadSettings()
@@ -59,7 +87,7 @@ void Lifecycle::loadSettings()
     const QString folder = lines.constFirst();
     skipOnFailure([&] {
         if (!isExistingFolder(folder))
-            m_ports.dialogs.notice(QStringLiteral("保存先") + folder +
+            m_ports.dialogs.notice(QStringLiteral("保存先") + shortened(folder) +
                                    QStringLiteral("が見つかりません。保存先はリセットされます。"));
     });
     // A folder that cannot be entered leaves the browser where it is.
@@ -78,12 +106,17 @@ void Lifecycle::shutDown()
 {
     if (m_ended)
         return;
-    m_ended = true;
+    if (m_starting) {
+        // Settings not yet read must not be written over the user's.
+        skipOnFailure([this] { m_ports.trayIcon.remove(); });
+        end();
+        return;
+    }
     skipOnFailure([this] { m_services.recorder.stop(); });
     skipOnFailure([this] { m_state.setButtonWindowOpen(false); });
     reportFailure(m_ports.dialogs, [this] { m_state.saveSettings(); });
     skipOnFailure([this] { m_ports.trayIcon.remove(); });
-    Q_EMIT ended();
+    end();
 }
 
 } // namespace snagwell

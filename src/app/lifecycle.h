@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 namespace snagwell {
 
@@ -37,7 +38,8 @@ public:
 
     // Start-up. A second instance says so and ends at once, touching
     // nothing; otherwise each step stands alone: a step that fails is
-    // skipped and the next one runs.
+    // skipped and the next one runs. Afterwards every change of the
+    // settings is written soon.
     void start();
     bool isSecondInstance() const { return m_secondInstance; }
     // "終了": asks, then shuts down.
@@ -45,6 +47,7 @@ public:
     // The orderly shutdown, without a question: monitoring stops, the
     // button window closes, the settings are written and the tray icon goes.
     // Every step runs whatever became of the one before. Then ended().
+    // During start-up (a box open) it only ends: nothing is written.
     void shutDown();
     bool hasEnded() const { return m_ended; }
 
@@ -54,14 +57,18 @@ Q_SIGNALS:
     void ended();
 
 private:
+    void startSteps();
     void loadSettings();
+    void end();
 
     State &m_state;
     Ports m_ports;
     Services m_services;
     QString m_executableName;
     bool m_secondInstance = false;
+    bool m_starting = false;
     bool m_ended = false;
+    QTimer m_saveSoon;
 };
 
 } // namespace snagwell

@@ -1,5 +1,7 @@
 #include "core/capturefiles.h"
 
+#include <sys/stat.h>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -37,6 +39,32 @@ PictureFormat pictureFormatFor(PictureType type)
     return {C::None, QString(), QString()};
 }
 
+QFileDevice::Permissions newFilePermissions()
+{
+    // Read, not set and restored: umask() would change it for a moment for
+    // every thread of the process.
+    mode_t mask = 022;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("Umask:"))
+                mask = static_cast<mode_t>(line.mid(6).trimmed().toUInt(nullptr, 8));
+        }
+    }
+    const mode_t mode = 0666 & ~mask;
+    QFileDevice::Permissions permissions;
+    const std::pair<mode_t, QFileDevice::Permissions> bits[] = {
+        {S_IRUSR, QFileDevice::ReadOwner | QFileDevice::ReadUser},
+        {S_IWUSR, QFileDevice::WriteOwner | QFileDevice::WriteUser},
+        {S_IRGRP, QFileDevice::ReadGroup}, {S_IWGRP, QFileDevice::WriteGroup},
+        {S_IROTH, QFileDevice::ReadOther}, {S_IWOTH, QFileDevice::WriteOther}};
+    for (const auto &[bit, permission] : bits) {
+        if (mode & bit)
+            permissions |= permission;
+    }
+    return permissions;
+}
+
 QString storeNewCapture(const std::function<QString()> &nextBase, const QString &extension,
                         const std::function<void(QIODevice &)> &write)
 {
@@ -63,10 +91,8 @@ QString storeNewCapture(const std::function<QString()> &nextBase, const QString 
         if (file.rename(path)) {
             file.setAutoRemove(false);
             // Temporary files are private to their owner; a capture is an
-            // ordinary file.
-            file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                QFileDevice::ReadUser | QFileDevice::WriteUser |
-                                QFileDevice::ReadGroup | QFileDevice::ReadOther);
+            // ordinary file, as the umask makes it.
+            file.setPermissions(newFilePermissions());
             return base;
         }
         if (!QFile::exists(path))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 
 #include <functional>
@@ -25,6 +26,10 @@ struct PictureFormat
     QString option;    // the converter's option text
 };
 PictureFormat pictureFormatFor(PictureType type);
+
+// The permissions any new file gets: read and write for all, less the
+// process's umask.
+QFileDevice::Permissions newFilePermissions();
 
 // Stores a new capture file without ever replacing one: the bytes go to a
 // hidden temporary file in the capture's folder, which is then renamed to

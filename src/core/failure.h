@@ -29,4 +29,12 @@ inline QString describe(const std::exception &error)
     return QString::fromLocal8Bit(error.what());
 }
 
+// A text as a message shows it: a long one keeps its start and its end.
+inline QString shortened(const QString &text, qsizetype most = 200)
+{
+    if (text.size() <= most)
+        return text;
+    return text.left(most / 2) + QStringLiteral("…") + text.right(most / 2 - 1);
+}
+
 } // namespace snagwell

@@ -157,6 +157,10 @@ QString cleanFileNameHeader(const QString &header)
     }
     if (cleaned.startsWith(QLatin1Char('.')))
         cleaned[0] = u'_';
+    // Room for the running number and the longest extension within the
+    // file system's 255 bytes; a character is never cut in half.
+    while (cleaned.toUtf8().size() > longestHeaderBytes)
+        cleaned.chop(cleaned.size() >= 2 && cleaned.at(cleaned.size() - 1).isLowSurrogate() ? 2 : 1);
     return cleaned;
 }
 

@@ -20,7 +20,10 @@ QString fileNameHeader(HeaderMode mode, const QString &registeredName, const QSt
 // Windows: every character that no file name may hold ('/', '\', control
 // characters, ':', '*', '?', '"', '<', '>', '|') becomes '_', and so does a
 // leading '.', which would hide the capture from every listing (and from the
-// running number, so a later capture would overwrite it).
+// running number, so a later capture would overwrite it). A header longer
+// than longestHeaderBytes in UTF-8 is cut to it, so that no file name passes
+// the file system's limit.
+inline constexpr int longestHeaderBytes = 240;
 QString cleanFileNameHeader(const QString &header);
 
 // The cleaned header followed by the next running number in the folder

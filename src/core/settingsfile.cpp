@@ -12,6 +12,7 @@
 #include <QTemporaryFile>
 
 #include "core/ansicodepage.h"
+#include "core/capturefiles.h"
 #include "core/failure.h"
 
 namespace snagwell {
@@ -238,7 +239,9 @@ void writeFileAtomically(const QString &path, const QByteArray &bytes)
         throw fail(QStringLiteral("書き込みが許可されていません"));
     const QString finalPath = target.absoluteFilePath();
 
-    QTemporaryFile file(finalPath + QStringLiteral(".XXXXXX"));
+    // Hidden beside the file, so that no listing shows it.
+    QTemporaryFile file(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                        QStringLiteral(".XXXXXX"));
     if (!file.open())
         throw fail(file.errorString());
     // A short count is how a full disk shows in the middle of a write.
@@ -246,10 +249,7 @@ void writeFileAtomically(const QString &path, const QByteArray &bytes)
         throw fail(file.errorString());
     if (::fsync(file.handle()) != 0)
         throw fail(QString::fromLocal8Bit(std::strerror(errno)));
-    file.setPermissions(target.exists() ? target.permissions()
-                                        : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                              QFileDevice::ReadUser | QFileDevice::WriteUser |
-                                              QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    file.setPermissions(target.exists() ? target.permissions() : newFilePermissions());
     // Gives the temporary file its name beside the old one; the rename
     // replaces the old file in one step, whole by whole.
     const QString temporary = file.fileName();

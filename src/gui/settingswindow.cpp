@@ -514,9 +514,13 @@ void SettingsWindow::showAbout()
 void SettingsWindow::closeEvent(QCloseEvent *event)
 {
     // The close box only hides the window; the program goes on in the tray.
+    // Without a tray nothing would be left to reach it: closing asks to quit.
     if (!m_parts.lifecycle.hasEnded()) {
-        hide();
         event->ignore();
+        if (m_parts.trayIcon.isAvailable())
+            hide();
+        else
+            m_parts.lifecycle.quit();
         return;
     }
     event->accept();

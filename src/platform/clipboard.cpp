@@ -1,6 +1,9 @@
 #include "platform/clipboard.h"
 
+#include <algorithm>
+
 #include <QClipboard>
+#include <QImageReader>
 #include <QGuiApplication>
 #include <QMimeData>
 
@@ -21,6 +24,9 @@ QString toWindowsLineEnds(const QString &text)
 
 SystemClipboard::SystemClipboard(QObject *parent) : Clipboard(parent)
 {
+    // Qt refuses to decode a picture above 128 MB; the converters take up to
+    // 2^28 pixels, four bytes each.
+    QImageReader::setAllocationLimit(1024);
     // Only the CLIPBOARD selection: selecting text (PRIMARY) is no copy.
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
             [this] { Q_EMIT changed(); });
@@ -33,8 +39,15 @@ const QMimeData *SystemClipboard::data() const
 
 bool SystemClipboard::hasText() const
 {
+    // Plain text only: Qt counts a file list (text/uri-list) as text too, and
+    // would hand over its URLs instead of a picture offered beside them.
     const QMimeData *mime = data();
-    return mime && mime->hasText();
+    if (!mime)
+        return false;
+    const QStringList formats = mime->formats();
+    return std::any_of(formats.begin(), formats.end(), [](const QString &format) {
+        return format == QLatin1String("text/plain") || format.startsWith(QLatin1String("text/plain;"));
+    });
 }
 
 QString SystemClipboard::text() const

@@ -52,4 +52,9 @@ void SystemTrayIcon::remove()
     m_icon->hide();
 }
 
+void SystemTrayIcon::notify(const QString &title, const QString &message)
+{
+    m_icon->showMessage(title, message, QSystemTrayIcon::Warning);
+}
+
 } // namespace snagwell

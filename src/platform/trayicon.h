@@ -24,6 +24,8 @@ public:
     virtual void add(const QString &tip) = 0;
     // Removes the icon; nothing happens when there is none.
     virtual void remove() = 0;
+    // A passing message beside the icon.
+    virtual void notify(const QString &title, const QString &message) = 0;
 
 Q_SIGNALS:
     // Any notification from the icon (a move, a press, a release).
@@ -41,6 +43,7 @@ public:
     bool isAvailable() const override;
     void add(const QString &tip) override;
     void remove() override;
+    void notify(const QString &title, const QString &message) override;
 
 private:
     QSystemTrayIcon *m_icon;

@@ -1,12 +1,14 @@
 // The running program without windows: the state and the services over the
 // ports' doubles, in real folders.
 
+#include <sys/stat.h>
 #include <utime.h>
 
 #include <QtTest>
 
 #include "core/ansicodepage.h"
 #include "core/dayfolders.h"
+#include "core/naming.h"
 #include "doubles/doubles.h"
 
 using namespace snagwell;
@@ -55,6 +57,10 @@ private Q_SLOTS:
     void secondInstanceTouchesNothing();
     void failingStepsAreSkipped();
     void shutdownRemovesTheIconWhenSavingFails();
+    void stopRequestDuringStartUpWritesNothing();
+    void firstRunThatCannotMakeItsFilesSaysWhy();
+    void changedSettingsReachTheDiskSoon();
+    void filesFollowTheUmask();
     void stopDeletesOldDayFolders();
 };
 
@@ -68,25 +74,28 @@ void AppTest::capture_data()
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QStringList>("jobs");
+    QTest::addColumn<int>("told");
     const auto off = Tick::Off, on = Tick::On;
     const QString lines = QStringLiteral("a\r\nb");
-    QTest::newRow("text only shown") << "text" << off << on << PictureType::Jpg << "" << QStringList{} << lines << QStringList{};
-    QTest::newRow("text kept") << "text" << on << off << PictureType::Jpg << "" << QStringList{"user001.txt"} << lines << QStringList{};
-    QTest::newRow("greyed box keeps nothing") << "text" << Tick::Greyed << off << PictureType::Jpg << "" << QStringList{} << lines << QStringList{};
-    QTest::newRow("text kept and printed") << "text" << on << on << PictureType::Jpg << "" << QStringList{"user001.txt"} << lines << QStringList{"Laser:P:a\r\nb"};
-    QTest::newRow("existing capture never replaced") << "text" << on << off << PictureType::Jpg << "existing" << QStringList{"user001.txt", "user002.txt"} << lines << QStringList{};
-    QTest::newRow("empty text takes a number") << "empty" << on << off << PictureType::Jpg << "" << QStringList{"user001.txt"} << "" << QStringList{};
-    QTest::newRow("vanished owner keeps nothing") << "vanishing" << on << off << PictureType::Jpg << "" << QStringList{} << "" << QStringList{};
-    QTest::newRow("secret not captured") << "secret" << on << on << PictureType::Jpg << "" << QStringList{} << "" << QStringList{};
-    QTest::newRow("text wins over picture") << "both" << on << off << PictureType::Jpg << "" << QStringList{"user001.txt"} << lines << QStringList{};
-    QTest::newRow("JPG") << "picture" << off << off << PictureType::Jpg << "" << QStringList{"user001.jpg"} << "" << QStringList{};
-    QTest::newRow("JPEG") << "picture" << off << off << PictureType::Jpeg << "" << QStringList{"user001.jpeg"} << "" << QStringList{};
-    QTest::newRow("PNG") << "picture" << off << off << PictureType::Png << "" << QStringList{"user001.png"} << "" << QStringList{};
-    QTest::newRow("BMP") << "picture" << off << off << PictureType::Bmp << "" << QStringList{"user001.bmp"} << "" << QStringList{};
-    QTest::newRow("picture printed at its size") << "picture" << off << on << PictureType::Png << "" << QStringList{"user001.png"} << "" << QStringList{"Laser:L:picture@10,10 450x300"};
-    QTest::newRow("failing converter keeps the bitmap") << "picture" << off << off << PictureType::Png << "converter fails" << QStringList{"user001.bmp"} << "" << QStringList{};
-    QTest::newRow("missing converter keeps the bitmap") << "picture" << off << off << PictureType::Jpg << "converter missing" << QStringList{"user001.bmp"} << "" << QStringList{};
-    QTest::newRow("vanished day folder escapes nothing") << "text" << on << off << PictureType::Jpg << "folder gone" << QStringList{} << lines << QStringList{};
+    QTest::newRow("text only shown") << "text" << off << on << PictureType::Jpg << "" << QStringList{} << lines << QStringList{} << 0;
+    QTest::newRow("text kept") << "text" << on << off << PictureType::Jpg << "" << QStringList{"user001.txt"} << lines << QStringList{} << 0;
+    QTest::newRow("greyed box keeps nothing") << "text" << Tick::Greyed << off << PictureType::Jpg << "" << QStringList{} << lines << QStringList{} << 0;
+    QTest::newRow("text kept and printed") << "text" << on << on << PictureType::Jpg << "" << QStringList{"user001.txt"} << lines << QStringList{"Laser:P:a\r\nb"} << 0;
+    QTest::newRow("existing capture never replaced") << "text" << on << off << PictureType::Jpg << "existing" << QStringList{"user001.txt", "user002.txt"} << lines << QStringList{} << 0;
+    QTest::newRow("empty text takes a number") << "empty" << on << off << PictureType::Jpg << "" << QStringList{"user001.txt"} << "" << QStringList{} << 0;
+    QTest::newRow("vanished owner keeps nothing, is told") << "vanishing" << on << off << PictureType::Jpg << "" << QStringList{} << "" << QStringList{} << 1;
+    QTest::newRow("secret not captured") << "secret" << on << on << PictureType::Jpg << "" << QStringList{} << "" << QStringList{} << 0;
+    QTest::newRow("text wins over picture") << "both" << on << off << PictureType::Jpg << "" << QStringList{"user001.txt"} << lines << QStringList{} << 0;
+    QTest::newRow("JPG") << "picture" << off << off << PictureType::Jpg << "" << QStringList{"user001.jpg"} << "" << QStringList{} << 0;
+    QTest::newRow("JPEG") << "picture" << off << off << PictureType::Jpeg << "" << QStringList{"user001.jpeg"} << "" << QStringList{} << 0;
+    QTest::newRow("PNG") << "picture" << off << off << PictureType::Png << "" << QStringList{"user001.png"} << "" << QStringList{} << 0;
+    QTest::newRow("BMP") << "picture" << off << off << PictureType::Bmp << "" << QStringList{"user001.bmp"} << "" << QStringList{} << 0;
+    QTest::newRow("picture printed at its size") << "picture" << off << on << PictureType::Png << "" << QStringList{"user001.png"} << "" << QStringList{"Laser:L:picture@10,10 450x300"} << 0;
+    QTest::newRow("failing converter keeps the bitmap") << "picture" << off << off << PictureType::Png << "converter fails" << QStringList{"user001.bmp"} << "" << QStringList{} << 0;
+    QTest::newRow("missing converter keeps the bitmap, is told") << "picture" << off << off << PictureType::Jpg << "converter missing" << QStringList{"user001.bmp"} << "" << QStringList{} << 1;
+    QTest::newRow("vanished day folder is made again") << "text" << on << off << PictureType::Jpg << "folder gone" << QStringList{"user001.txt"} << lines << QStringList{} << 0;
+    QTest::newRow("day folder replaced by a file is told") << "text" << on << off << PictureType::Jpg << "folder is a file" << QStringList{} << lines << QStringList{} << 1;
+    QTest::newRow("failed print keeps the conversion and is told") << "picture" << off << on << PictureType::Png << "printer refuses" << QStringList{"user001.png"} << "" << QStringList{} << 1;
 }
 
 void AppTest::capture()
@@ -116,9 +125,12 @@ void AppTest::capture()
         p.converters.behaviour = [](const QString &, const QString &, const QString &) -> int {
             throw Failure(QStringLiteral("JpegSaver を読み込めません"));
         };
-    } else if (fault == QLatin1String("folder gone")) {
+    } else if (fault.startsWith(QLatin1String("folder"))) {
         QVERIFY(QDir(folder).removeRecursively());
+        if (fault.endsWith(QLatin1String("file")))
+            QVERIFY(QFile(folder).open(QIODevice::WriteOnly));
     }
+    p.printers.refusal = fault == QLatin1String("printer refuses") ? QStringLiteral("紙切れ") : QString();
     QImage picture(30, 20, QImage::Format_RGB32);
     picture.fill(Qt::red);
     p.clipboard.secret = content == QLatin1String("secret");
@@ -134,6 +146,7 @@ void AppTest::capture()
     QTEST(p.state.shownText(), "shown");
     QTEST(p.printers.jobs, "jobs");
     QCOMPARE(p.dialogs.shown, QStringList());
+    QTEST(int(p.trayIcon.notices.size()), "told");
     if (fault == QLatin1String("existing"))
         QCOMPARE(bytesOf(p.file(QStringLiteral("user001.txt"))), QByteArray("old"));
     else if (files.value(0).endsWith(QLatin1String(".txt")))
@@ -165,6 +178,8 @@ void AppTest::headerChoice_data()
     QTest::newRow("delete the first chooses the new first") << QStringList{"mode:3", "add:a", "add:b", "name:0", "del"} << QStringList{"b"} << 0 << "b" << "b(snagwell)";
     QTest::newRow("delete the last leaves the empty header") << QStringList{"mode:3", "add:a", "del"} << QStringList{} << -1 << "" << "(snagwell)";
     QTest::newRow("declined delete") << QStringList{"add:a", "no", "del"} << QStringList{"a"} << 0 << "user" << "ﾕｰｻﾞｰ名(snagwell)";
+    QTest::newRow("a name with a comma is refused") << QStringList{"add:a,b"} << QStringList{} << -1 << "user" << "ﾕｰｻﾞｰ名(snagwell)";
+    QTest::newRow("a name too long for a file name is refused") << QStringList{"add:long"} << QStringList{} << -1 << "user" << "ﾕｰｻﾞｰ名(snagwell)";
     QTest::newRow("button menu chooses 登録名 and the name") << QStringList{"add:a", "add:b", "button:1"} << QStringList{"a", "b"} << 1 << "b" << "b(snagwell)";
 }
 
@@ -182,7 +197,7 @@ void AppTest::headerChoice()
         else if (step.startsWith(QLatin1String("names:")))
             p.state.changeSettings([&](Settings &s) { s.registeredNames = value.split(u','); });
         else if (step.startsWith(QLatin1String("add:")))
-            p.headers.addName(value);
+            p.headers.addName(value == QLatin1String("long") ? QString(longestHeaderBytes + 1, u'n') : value);
         else if (step.startsWith(QLatin1String("name:")))
             p.headers.chooseRegisteredName(value.toInt());
         else if (step.startsWith(QLatin1String("button:")))
@@ -417,6 +432,60 @@ void AppTest::shutdownRemovesTheIconWhenSavingFails()
     QVERIFY(p.dialogs.shown.first().contains(QStringLiteral("に書き込めません")));
     QVERIFY(!p.trayIcon.present);
     QCOMPARE(ended.size(), 1);
+}
+
+void AppTest::stopRequestDuringStartUpWritesNothing()
+{
+    Program p;
+    const QByteArray saved = encodeFileText(QString(300, u'x') + QStringLiteral("\r\n 1 \r\n 1 \r\n登録名\r\nabc,会議\r\n1\r\nPNG\r\n30日前\r\nPDF\r\n 0 \r\n1500\r\n3000\r\n"));
+    QFile file(p.state.settingsFilePath());
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(saved) == saved.size());
+    file.close();
+    p.dialogs.whileShown = [&] { p.lifecycle.shutDown(); };
+    p.start();
+    QCOMPARE(p.dialogs.shown.size(), 1);
+    QVERIFY(p.dialogs.shown.first().size() < 260); // the garbage folder, shortened
+    QVERIFY(p.lifecycle.hasEnded() && !p.state.isMonitoring() && !p.trayIcon.present);
+    QCOMPARE(bytesOf(p.state.settingsFilePath()), saved);
+    // A second instance waiting on its box ends at once, too.
+    Program second;
+    second.lock.free = false;
+    second.dialogs.whileShown = [&] { second.lifecycle.shutDown(); };
+    second.start();
+    QVERIFY(second.lifecycle.hasEnded() && !QFileInfo::exists(second.state.settingsFilePath()));
+}
+
+void AppTest::firstRunThatCannotMakeItsFilesSaysWhy()
+{
+    Program p;
+    QVERIFY(QDir().mkdir(p.state.settingsFilePath())); // in the way of the file
+    p.start();
+    QCOMPARE(p.dialogs.shown.size(), 1);
+    QVERIFY2(p.dialogs.shown.first().contains(QStringLiteral("に書き込めません")), qPrintable(p.dialogs.shown.first()));
+}
+
+void AppTest::changedSettingsReachTheDiskSoon()
+{
+    Program p;
+    p.start();
+    p.headers.addName(QStringLiteral("会議"));
+    p.state.changeSettings([](Settings &s) { s.printAtOnce = Tick::On; });
+    QTRY_COMPARE(bytesOf(p.state.settingsFilePath()), p.state.settingsFileBytes());
+}
+
+void AppTest::filesFollowTheUmask()
+{
+    const mode_t old = ::umask(077);
+    Program p;
+    p.start();
+    p.state.changeSettings([](Settings &s) { s.saveText = Tick::On; s.pictureType = PictureType::Bmp; });
+    p.clipboard.setText(QStringLiteral("secret"));
+    p.clipboard.setImage(QImage(2, 2, QImage::Format_RGB32));
+    p.lifecycle.shutDown();
+    ::umask(old);
+    const auto owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser;
+    for (const QString &path : {p.file(QStringLiteral("user001.txt")), p.file(QStringLiteral("user002.bmp")), p.state.settingsFilePath()})
+        QCOMPARE(QFileInfo(path).permissions(), owner);
 }
 
 void AppTest::stopDeletesOldDayFolders()

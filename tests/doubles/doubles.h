@@ -32,7 +32,12 @@ namespace snagwell::testing {
 // Answers from a script (OK/Yes once it has run out); records every box.
 struct ScriptedDialogs final : Dialogs
 {
-    void notice(const QString &text, const QString &title) override { shown.append(title + u'|' + text); }
+    void notice(const QString &text, const QString &title) override
+    {
+        shown.append(title + u'|' + text);
+        if (whileShown)
+            std::exchange(whileShown, nullptr)();
+    }
     bool askOkCancel(const QString &text, const QString &title) override { return ask(text, title); }
     bool askYesNo(const QString &text, const QString &title) override { return ask(text, title); }
     bool ask(const QString &text, const QString &title)
@@ -42,6 +47,7 @@ struct ScriptedDialogs final : Dialogs
     }
     QStringList shown; // "title|notice" and "title?question"
     QList<bool> answers;
+    std::function<void()> whileShown; // runs once while the next notice is open
 };
 
 struct MemoryClipboard final : Clipboard
@@ -87,8 +93,10 @@ struct RecordingTrayIcon final : TrayIcon
         present = true;
     }
     void remove() override { present = false; }
+    void notify(const QString &, const QString &message) override { notices.append(message); }
     bool available = true, failing = false, present = false;
     QString tip;
+    QStringList notices;
 };
 
 struct FixedClock final : Clock
@@ -184,7 +192,7 @@ struct Program
     StorageFolders folders{state, dialogs, clock};
     Printing printing{state, printers, dialogs};
     FileViewer viewer{state, dialogs};
-    CaptureRecorder recorder{state, {clipboard, screen, converters, clock, dialogs}, headers, printing};
+    CaptureRecorder recorder{state, {clipboard, screen, converters, clock, dialogs, trayIcon}, headers, printing};
     Lifecycle lifecycle{state, {dialogs, lock, trayIcon}, {folders, headers, printing, recorder},
                         QStringLiteral("snagwell")};
 };

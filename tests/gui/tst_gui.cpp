@@ -97,6 +97,12 @@ void GuiTest::controlsCallTheServices()
     w.settings.show();
     w.settings.close();
     QVERIFY(!w.settings.isVisible() && !w.lifecycle.hasEnded());
+    // Without a tray nothing else would reach the program: closing asks.
+    w.trayIcon.available = false;
+    w.dialogs.answers = {false};
+    w.settings.show();
+    w.settings.close();
+    QVERIFY(w.settings.isVisible() && w.dialogs.shown.last() == QStringLiteral("終了?Snagwellを終了します。"));
 }
 
 void GuiTest::buttonWindowShowsTheHeaderAndKeepsItsPlace()
