@@ -1,5 +1,7 @@
 #include "app/lifecycle.h"
 
+#include <QFile>
+
 #include "app/capturerecorder.h"
 #include "app/failurerules.h"
 #include "app/headerchoice.h"
@@ -92,7 +94,12 @@ void Lifecycle::loadSettings()
     });
     // A folder that cannot be entered leaves the browser where it is.
     skipOnFailure([&] { m_state.enterFolder(folder); });
-    m_state.readSettingsLines(lines);
+    // A file not understood is kept aside before it is written over.
+    if (!m_state.readSettingsLines(lines)) {
+        const QString path = m_state.settingsFilePath();
+        QFile::remove(path + QStringLiteral(".bak"));
+        QFile::copy(path, path + QStringLiteral(".bak"));
+    }
 }
 
 void Lifecycle::quit()

@@ -22,9 +22,11 @@ void State::changeSettings(const std::function<void(Settings &)> &change)
     Q_EMIT settingsChanged();
 }
 
-void State::readSettingsLines(const QStringList &lines)
+bool State::readSettingsLines(const QStringList &lines)
 {
-    changeSettings([&lines](Settings &settings) { readSettings(lines, settings); });
+    bool understood = true;
+    changeSettings([&](Settings &settings) { understood = readSettings(lines, settings); });
+    return understood;
 }
 
 QString State::settingsFilePath() const

@@ -28,8 +28,8 @@ public:
     // settings are no longer what they were.
     void changeSettings(const std::function<void(Settings &)> &change);
     // Lines 2 to 12 of a settings file read over the current settings; a line
-    // that does not read leaves its value.
-    void readSettingsLines(const QStringList &lines);
+    // that does not read leaves its value. Answers whether all were read.
+    bool readSettingsLines(const QStringList &lines);
     QString settingsFilePath() const;
     // The settings file's bytes: the current folder, then the settings.
     QByteArray settingsFileBytes() const;

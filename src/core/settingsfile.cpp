@@ -1,5 +1,6 @@
 #include "core/settingsfile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <QTemporaryFile>
 
 #include "core/ansicodepage.h"
@@ -96,9 +98,25 @@ std::optional<qint16> parseNumberLine(const QString &line)
 
 QStringList splitSettingsLines(const QByteArray &bytes)
 {
-    QStringList slots = fileLines(decodeFileText(bytes), settingsLineCount);
-    while (slots.size() < settingsLineCount)
-        slots.append(QString());
+    // A file edited elsewhere may come as UTF-8 without a byte order mark:
+    // bytes that are valid UTF-8 and not plain ASCII read as UTF-8 (CP932
+    // text of Japanese words is almost never valid UTF-8).
+    QString text;
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString asUtf8 = bytes.startsWith(utf8Bom) ? QString() : utf8(bytes);
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+    if (!bytes.startsWith(utf8Bom) && !utf8.hasError() && !ascii)
+        text = asUtf8;
+    else
+        text = decodeFileText(bytes);
+    // Lines end at CR LF, a lone CR or a lone LF.
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    QStringList slots = text.split(u'\n');
+    if (!text.isEmpty() && text.endsWith(u'\n'))
+        slots.removeLast();
+    if (text.isEmpty())
+        slots.clear();
+    slots.resize(settingsLineCount);
     return slots;
 }
 
@@ -182,23 +200,32 @@ QString Settings::registeredName() const
                : QString();
 }
 
-void readSettings(const QStringList &lines, Settings &s)
+bool readSettings(const QStringList &lines, Settings &s)
 {
     const auto line = [&lines](int number) { return lines.value(number - 1); };
-    readInto(s.saveText, tickFrom(line(2)));
-    readInto(s.printAtOnce, tickFrom(line(3)));
-    readInto(s.headerMode, fromText<HeaderMode>(headerModeTexts(), line(4)));
+    bool understood = true;
+    // A line that is there but does not read counts against the file.
+    const auto read = [&](auto &value, const auto &parsed, int number) {
+        readInto(value, parsed);
+        understood = understood && (parsed || line(number).isEmpty());
+    };
+    read(s.saveText, tickFrom(line(2)), 2);
+    read(s.printAtOnce, tickFrom(line(3)), 3);
+    read(s.headerMode, fromText<HeaderMode>(headerModeTexts(), line(4)), 4);
     s.registeredNames = splitRegisteredNames(line(5));
     // An index the names do not hold leaves none chosen.
     const std::optional<qint16> index = parseNumberLine(line(6));
     if (index && *index >= -1 && *index < s.registeredNames.size())
         s.registeredIndex = *index;
-    readInto(s.pictureType, fromText<PictureType>(pictureTypeTexts(), line(7)));
-    readInto(s.keepDays, fromText<KeepDays>(keepDaysTexts(), line(8)));
+    else if (!line(6).isEmpty())
+        understood = false;
+    read(s.pictureType, fromText<PictureType>(pictureTypeTexts(), line(7)), 7);
+    read(s.keepDays, fromText<KeepDays>(keepDaysTexts(), line(8)), 8);
     s.printer = line(9);
-    readInto(s.showButtonWindow, tickFrom(line(10)));
+    read(s.showButtonWindow, tickFrom(line(10)), 10);
     s.buttonWindowTop = line(11);
     s.buttonWindowLeft = line(12);
+    return understood;
 }
 
 QByteArray settingsFileBytes(const QString &folder, const Settings &s)

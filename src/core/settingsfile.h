@@ -74,18 +74,20 @@ QString formatNumberLine(qint16 value);
 // not read as a number or lies outside 16 bits.
 std::optional<qint16> parseNumberLine(const QString &line);
 
-// The file's bytes split into twelve slots. Lines end at CR LF or a lone
-// CR; a last line without an end counts; lines past the twelfth are
+// The file's bytes split into twelve slots. Lines end at CR LF, a lone CR or
+// a lone LF; a last line without an end counts; lines past the twelfth are
 // dropped; missing lines stay empty. Bytes opening with a UTF-8 byte order
-// mark are UTF-8, all others CP932.
+// mark are UTF-8, and so are bytes that are valid UTF-8 with characters
+// beyond ASCII; all others CP932.
 QStringList splitSettingsLines(const QByteArray &bytes);
 
 // Reads the file's twelve slots; throws Failure when it cannot be read.
 QStringList readSettingsLines(const QString &path);
 
 // Lines 2 to 12 read into the settings one by one: a line that does not
-// read as its kind of value leaves that value as it was.
-void readSettings(const QStringList &lines, Settings &settings);
+// read as its kind of value leaves that value as it was. Answers whether
+// every line there was read (missing lines count as read).
+bool readSettings(const QStringList &lines, Settings &settings);
 
 // The file's bytes: every line followed by CR LF, in CP932, or as UTF-8
 // with a byte order mark when CP932 cannot hold one of the values.

@@ -54,6 +54,8 @@ private Q_SLOTS:
     void viewer();
     void firstRun();
     void laterRunFromAnOldDayFolder();
+    void settingsInOtherShapes_data();
+    void settingsInOtherShapes();
     void secondInstanceTouchesNothing();
     void failingStepsAreSkipped();
     void shutdownRemovesTheIconWhenSavingFails();
@@ -393,6 +395,35 @@ void AppTest::laterRunFromAnOldDayFolder()
     p.lifecycle.shutDown();
     QVERIFY(!p.state.isButtonWindowOpen());
     QCOMPARE(bytesOf(p.state.settingsFilePath()), expected.replace("laser", "Laser"));
+}
+
+void AppTest::settingsInOtherShapes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("understood");
+    const QString lines = QStringLiteral("\n 1 \n 0 \n登録名\n山田\n0\nPNG\n30日前\n\n 0 \n\n\n");
+    QTest::newRow("LF line ends") << encodeFileText(lines) << true;
+    QTest::newRow("UTF-8 without a byte order mark") << lines.toUtf8() << true;
+    QTest::newRow("lone CR line ends") << encodeFileText(QString(lines).replace(u'\n', u'\r')) << true;
+    QTest::newRow("garbage is kept aside") << QByteArray("\n 7 \nx\n登録名\n\x82") << false;
+}
+
+void AppTest::settingsInOtherShapes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, understood);
+    Program p;
+    QFile file(p.state.settingsFilePath());
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+    p.start();
+    p.lifecycle.shutDown();
+    QCOMPARE(QFile::exists(p.state.settingsFilePath() + QStringLiteral(".bak")), !understood);
+    if (!understood)
+        return;
+    QCOMPARE(p.state.settings().keepDays, KeepDays::Month);
+    QCOMPARE(p.headers.fileNameHeader(), QStringLiteral("山田"));
+    QVERIFY(bytesOf(p.state.settingsFilePath()).contains(encodeFileText(QStringLiteral("\r\n 1 \r\n 0 \r\n登録名\r\n山田\r\n 0 \r\nPNG\r\n30日前\r\n"))));
 }
 
 void AppTest::secondInstanceTouchesNothing()
