@@ -59,6 +59,10 @@ int main(int argc, char *argv[])
         return 1;
     }
     applyDisplayChoice(display);
+    if (const std::optional<QString> problem = unreachableDisplay()) {
+        std::fputs(problem->toLocal8Bit().constData(), stderr);
+        return 1;
+    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Snagwell"));

@@ -1,5 +1,7 @@
 #include "platform/displaychoice.h"
 
+#include <xcb/xcb.h>
+
 #include <QtGlobal>
 
 namespace snagwell {
@@ -32,6 +34,24 @@ void applyDisplayChoice(const DisplayChoice &choice)
 {
     if (choice.kind == DisplayChoice::Kind::ForceX11)
         qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+std::optional<QString> unreachableDisplay()
+{
+    // Qt aborts when its X11 connection fails, and suggests reinstalling;
+    // the display is tried first so that the user is told what is wrong.
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && platform != "xcb")
+        return std::nullopt;
+    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+    const bool failed = xcb_connection_has_error(connection) != 0;
+    xcb_disconnect(connection);
+    if (!failed)
+        return std::nullopt;
+    const QString display = QString::fromLocal8Bit(qgetenv("DISPLAY"));
+    return QStringLiteral("Snagwell cannot open the X11 display \"%1\".\n"
+                          "画面 \"%1\" に接続できません。\n")
+        .arg(display);
 }
 
 } // namespace snagwell

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace snagwell {
 
@@ -25,5 +26,9 @@ DisplayChoice chooseDisplay(const std::function<QByteArray(const char *)> &envir
 // Applies the choice before the application object is made: forcing X11
 // sets QT_QPA_PLATFORM.
 void applyDisplayChoice(const DisplayChoice &choice);
+
+// Why the X11 display the program is about to use cannot be opened, or
+// nothing when it can (or another platform is chosen).
+std::optional<QString> unreachableDisplay();
 
 } // namespace snagwell
