@@ -16,7 +16,7 @@ using namespace snagwell::testing;
 
 namespace {
 
-const QString today = QStringLiteral("26Dec07");
+const QString today = "26Dec07";
 
 QStringList filesIn(const QString &folder)
 {
@@ -35,6 +35,15 @@ void makeFolders(const QString &base, const QStringList &folders)
         QVERIFY(QDir().mkpath(base + u'/' + folder));
 }
 
+// Each expected fragment, in order, within the boxes shown.
+void compareSaid(const QStringList &shown, const QString &said)
+{
+    const QStringList expected = said.isEmpty() ? QStringList() : said.split(u'|');
+    QCOMPARE(shown.size(), expected.size());
+    for (qsizetype i = 0; i < shown.size(); ++i)
+        QVERIFY2(shown.at(i).contains(expected.at(i)), qPrintable(shown.at(i)));
+}
+
 } // namespace
 
 class AppTest : public QObject
@@ -48,19 +57,11 @@ private Q_SLOTS:
     void headerChoice();
     void folderButtons_data();
     void folderButtons();
-    void printButtons_data();
-    void printButtons();
-    void viewer_data();
-    void viewer();
-    void firstRun();
-    void laterRunFromAnOldDayFolder();
-    void settingsInOtherShapes_data();
-    void settingsInOtherShapes();
-    void secondInstanceTouchesNothing();
-    void failingStepsAreSkipped();
+    void previewButtons_data();
+    void previewButtons();
+    void startUp_data();
+    void startUp();
     void shutdownRemovesTheIconWhenSavingFails();
-    void stopRequestDuringStartUpWritesNothing();
-    void firstRunThatCannotMakeItsFilesSaysWhy();
     void changedSettingsReachTheDiskSoon();
     void filesFollowTheUmask();
     void stopDeletesOldDayFolders();
@@ -103,61 +104,52 @@ void AppTest::capture_data()
 void AppTest::capture()
 {
     QFETCH(QString, content);
+    QFETCH(Tick, saveText);
+    QFETCH(Tick, print);
+    QFETCH(PictureType, type);
     QFETCH(QString, fault);
     QFETCH(QStringList, files);
     Program p;
     p.start();
     p.dialogs.shown.clear();
-    p.state.changeSettings([](Settings &s) {
-        QFETCH(Tick, saveText);
-        QFETCH(Tick, print);
-        QFETCH(PictureType, type);
-        s.saveText = saveText;
-        s.printAtOnce = print;
-        s.pictureType = type;
-    });
+    p.state.changeSettings([&](Settings &s) { s.saveText = saveText, s.printAtOnce = print, s.pictureType = type; });
     const QString folder = p.state.currentFolder();
-    QCOMPARE(folder, p.folder + QStringLiteral("/SWData/") + today);
-    if (fault == QLatin1String("existing")) {
-        QFile old(p.file(QStringLiteral("user001.txt")));
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
-    } else if (fault == QLatin1String("converter fails")) {
-        p.converters.behaviour = [](const QString &, const QString &, const QString &) { return 0; };
-    } else if (fault == QLatin1String("converter missing")) {
-        p.converters.behaviour = [](const QString &, const QString &, const QString &) -> int {
-            throw Failure(QStringLiteral("JpegSaver を読み込めません"));
+    if (fault == "existing")
+        QVERIFY(QFile(p.file("user001.txt")).open(QIODevice::WriteOnly));
+    if (fault.startsWith("converter"))
+        p.converters.behaviour = [fault](const QString &, const QString &, const QString &) -> int {
+            if (fault.endsWith("missing"))
+                throw Failure("JpegSaver を読み込めません");
+            return 0;
         };
-    } else if (fault.startsWith(QLatin1String("folder"))) {
-        QVERIFY(QDir(folder).removeRecursively());
-        if (fault.endsWith(QLatin1String("file")))
-            QVERIFY(QFile(folder).open(QIODevice::WriteOnly));
-    }
-    p.printers.refusal = fault == QLatin1String("printer refuses") ? QStringLiteral("紙切れ") : QString();
+    if (fault.startsWith("folder"))
+        QVERIFY(QDir(folder).removeRecursively() && (fault == "folder gone" || QFile(folder).open(QIODevice::WriteOnly)));
+    if (fault == "printer refuses")
+        p.printers.refusal = "紙切れ";
     QImage picture(30, 20, QImage::Format_RGB32);
     picture.fill(Qt::red);
-    p.clipboard.secret = content == QLatin1String("secret");
-    p.clipboard.vanishing = content == QLatin1String("vanishing");
-    if (content == QLatin1String("picture"))
+    p.clipboard.secret = content == "secret";
+    p.clipboard.vanishing = content == "vanishing";
+    if (content == "picture")
         p.clipboard.setImage(picture);
-    else if (content == QLatin1String("both"))
-        p.clipboard.set(QStringLiteral("a\nb"), true, picture);
     else
-        p.clipboard.setText(content == QLatin1String("empty") ? QString() : QStringLiteral("a\nb"));
+        p.clipboard.set(content == "empty" ? QString() : "a\nb", true, content == "both" ? picture : QImage());
 
     QCOMPARE(filesIn(folder), files);
     QTEST(p.state.shownText(), "shown");
     QTEST(p.printers.jobs, "jobs");
-    QCOMPARE(p.dialogs.shown, QStringList());
     QTEST(int(p.trayIcon.notices.size()), "told");
-    if (fault == QLatin1String("existing"))
-        QCOMPARE(bytesOf(p.file(QStringLiteral("user001.txt"))), QByteArray("old"));
-    else if (files.value(0).endsWith(QLatin1String(".txt")))
-        QCOMPARE(bytesOf(p.file(files.first())), content == QLatin1String("empty") ? QByteArray() : QByteArray("a\r\nb\r\n"));
-    else if (!files.isEmpty())
-        QCOMPARE(QImage(p.file(files.first())).size(), picture.size());
-    if (!files.isEmpty())
-        QCOMPARE(content == QLatin1String("picture") ? p.state.shownPicturePath() + QStringLiteral(".x") : p.state.shownTextPath(),
-                 content == QLatin1String("picture") ? p.file(QStringLiteral("user001.x")) : p.file(files.last()));
+    QVERIFY(p.dialogs.shown.isEmpty());
+    const QString last = files.isEmpty() ? QString() : p.file(files.last());
+    if (fault == "existing")
+        QCOMPARE(bytesOf(p.file(files.first())), QByteArray());
+    if (last.endsWith(".txt")) {
+        QCOMPARE(bytesOf(last), content == "empty" ? QByteArray() : QByteArray("a\r\nb\r\n"));
+        QCOMPARE(p.state.shownTextPath(), last);
+    } else if (!last.isEmpty()) {
+        QCOMPARE(QImage(last).size(), picture.size());
+        QCOMPARE(p.state.shownPicturePath(), p.file("user001"));
+    }
 }
 
 void AppTest::headerChoice_data()
@@ -238,15 +230,6 @@ void AppTest::folderButtons_data()
     QTest::newRow("a file named today is reported") << QStringList{sw, "file:SWData/26Dec07"} << sw << "today" << true << sw << "選択したディレクトリには今日の日付フォルダがあります|パスが見つかりません";
 }
 
-// Each expected fragment, in order, within the boxes shown.
-void compareSaid(const QStringList &shown, const QString &said)
-{
-    const QStringList expected = said.isEmpty() ? QStringList() : said.split(u'|');
-    QCOMPARE(shown.size(), expected.size());
-    for (qsizetype i = 0; i < shown.size(); ++i)
-        QVERIFY2(shown.at(i).contains(expected.at(i)), qPrintable(shown.at(i)));
-}
-
 void AppTest::folderButtons()
 {
     QFETCH(QStringList, made);
@@ -271,184 +254,129 @@ void AppTest::folderButtons()
     compareSaid(p.dialogs.shown, said);
 }
 
-void AppTest::printButtons_data()
+void AppTest::previewButtons_data()
 {
-    QTest::addColumn<QString>("shown");
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<bool>("answer");
-    QTest::addColumn<QString>("refusal");
+    QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QStringList>("jobs");
+    QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("said");
-    QTest::newRow("text") << "text" << "text" << true << "" << QStringList{"Laser:P:a\r\nb"} << "印刷確認?テキストを印刷しますか";
-    QTest::newRow("text cancelled") << "text" << "text" << false << "" << QStringList{} << "印刷確認?テキストを印刷しますか";
-    QTest::newRow("no text") << "" << "text" << true << "" << QStringList{} << "テキストデータはありません";
-    QTest::newRow("picture") << "picture" << "picture" << true << "" << QStringList{"Laser:L:picture@10,10 150x75"} << "印刷確認?イメージを印刷しますか";
-    QTest::newRow("no picture") << "text" << "picture" << true << "" << QStringList{} << "イメージが選択されていません";
-    QTest::newRow("refused job is reported") << "text" << "text" << true << "紙がありません" << QStringList{} << "印刷確認?テキストを印刷しますか|紙がありません";
+    QTest::newRow("print text") << QStringList{"text", "print text"} << QStringList{"Laser:P:a\r\nb"} << "a\r\nb" << "印刷確認?テキストを印刷しますか";
+    QTest::newRow("print text cancelled") << QStringList{"text", "no", "print text"} << QStringList{} << "a\r\nb" << "印刷確認?";
+    QTest::newRow("no text to print") << QStringList{"print text"} << QStringList{} << "" << "テキストデータはありません";
+    QTest::newRow("refused job is reported") << QStringList{"text", "refuse", "print text"} << QStringList{} << "a\r\nb" << "印刷確認?|紙切れ";
+    QTest::newRow("print a shown picture") << QStringList{"show:a.bmp", "print picture"} << QStringList{"Laser:L:picture@10,10 60x45"} << "" << "イメージを印刷しますか";
+    QTest::newRow("no picture to print") << QStringList{"text", "print picture"} << QStringList{} << "a\r\nb" << "イメージが選択されていません";
+    QTest::newRow("show a CP932 text") << QStringList{"show:a.txt"} << QStringList{} << "日本\r\nx\r\n" << "";
+    QTest::newRow("PNG only says why") << QStringList{"show:a.png"} << QStringList{} << "" << "PNG形式のファイルは表示できません。";
+    QTest::newRow("broken picture is reported") << QStringList{"show:a.jpg"} << QStringList{} << "" << "画像を読み込めません";
+    QTest::newRow("vanished file is reported") << QStringList{"show:gone.txt"} << QStringList{} << "" << "を開けません";
+    QTest::newRow("other kinds show nothing") << QStringList{"text", "show:a.doc"} << QStringList{} << "a\r\nb" << "";
+    QTest::newRow("reset asks, then empties") << QStringList{"text", "reset"} << QStringList{} << "" << "リセット確認?表示データをリセットしますか";
+    QTest::newRow("reset declined") << QStringList{"text", "no", "reset"} << QStringList{} << "a\r\nb" << "リセット確認?";
 }
 
-void AppTest::printButtons()
+void AppTest::previewButtons()
 {
-    QFETCH(QString, shown);
-    QFETCH(QString, button);
-    QFETCH(bool, answer);
-    Program p;
-    p.printers.refusal = QTest::currentDataTag() == QByteArray("refused job is reported") ? QStringLiteral("紙がありません") : QString();
-    // The saved name finds its printer whatever the letter case, and takes
-    // the system's spelling.
-    p.state.changeSettings([](Settings &s) { s.printer = QStringLiteral("laser"); });
-    p.printing.refreshPrinters();
-    QCOMPARE(p.state.settings().printer, QStringLiteral("Laser"));
-    QImage picture(10, 5, QImage::Format_RGB32);
-    picture.fill(Qt::blue);
-    if (shown == QLatin1String("text"))
-        p.state.showText(QStringLiteral("a\r\nb"), QString());
-    else if (shown == QLatin1String("picture"))
-        p.state.showPicture(picture, p.folder + QStringLiteral("/x"));
-    p.dialogs.answers = {answer};
-    if (button == QLatin1String("text"))
-        p.printing.printShownText();
-    else
-        p.printing.printShownPicture();
-    QTEST(p.printers.jobs, "jobs");
-    QFETCH(QString, said);
-    compareSaid(p.dialogs.shown, said);
-}
-
-void AppTest::viewer_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("said");
-    QTest::newRow("CP932 text") << "a.txt" << QByteArray("\x93\xfa\x96\x7b\r\nx") << "日本\r\nx\r\n" << "";
-    QTest::newRow("picture") << "a.bmp" << QByteArray() << "" << "";
-    QTest::newRow("PNG only says why") << "a.png" << QByteArray("png") << "" << "PNG形式のファイルは表示できません。";
-    QTest::newRow("broken picture is reported") << "a.jpg" << QByteArray("nonsense") << "" << "画像を読み込めません";
-    QTest::newRow("vanished file is reported") << "gone.txt" << QByteArray() << "" << "を開けません";
-    QTest::newRow("other kinds show nothing") << "a.doc" << QByteArray("x") << "" << "";
-}
-
-void AppTest::viewer()
-{
-    QFETCH(QString, name);
-    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, steps);
     Program p;
     p.state.enterFolder(p.folder);
-    QFile file(p.file(name));
-    if (name == QLatin1String("a.bmp")) {
-        QImage image(4, 3, QImage::Format_RGB32);
-        image.fill(Qt::green);
-        QVERIFY(image.save(file.fileName(), "BMP"));
-    } else if (name != QLatin1String("gone.txt")) {
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        file.close();
+    // The saved name finds its printer whatever the letter case, and takes
+    // the system's spelling.
+    p.state.changeSettings([](Settings &s) { s.printer = "laser"; });
+    p.printing.refreshPrinters();
+    QCOMPARE(p.state.settings().printer, "Laser");
+    QImage image(4, 3, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    QVERIFY(image.save(p.file("a.bmp"), "BMP"));
+    for (const auto &[name, bytes] : {std::pair{"a.txt", "\x93\xfa\x96\x7b\r\nx"}, {"a.png", "png"}, {"a.jpg", "no"}, {"a.doc", "x"}}) {
+        QFile file(p.file(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) > 0);
     }
-    p.viewer.showFile(name);
-    QTEST(p.state.shownText(), "text");
-    QCOMPARE(p.state.shownPicture().width(), name == QLatin1String("a.bmp") ? 4 : 0);
+    for (const QString &step : steps) {
+        if (step == "text")
+            p.state.showText("a\r\nb", QString());
+        else if (step == "no")
+            p.dialogs.answers.append(false);
+        else if (step == "refuse")
+            p.printers.refusal = "紙切れ";
+        else if (step.startsWith("show:"))
+            p.viewer.showFile(step.mid(5));
+        else if (step == "print text")
+            p.printing.printShownText();
+        else if (step == "print picture")
+            p.printing.printShownPicture();
+        else if (step == "reset")
+            p.viewer.reset();
+    }
+    QTEST(p.printers.jobs, "jobs");
+    QTEST(p.state.shownText(), "shown");
     QFETCH(QString, said);
     compareSaid(p.dialogs.shown, said);
-    p.viewer.reset();
-    QVERIFY(p.state.shownText().isEmpty() && p.state.shownPicturePath().isEmpty());
 }
 
-void AppTest::firstRun()
+void AppTest::startUp_data()
 {
-    Program p;
-    p.start();
-    const QString day = p.folder + QStringLiteral("/SWData/") + today;
-    QCOMPARE(p.state.currentFolder(), day);
-    QCOMPARE(p.dialogs.shown, QStringList{QStringLiteral("Snagwell|設定を初期化しました。")});
-    QCOMPARE(bytesOf(p.state.settingsFilePath()),
-             encodeFileText(day + QStringLiteral("\r\n 0 \r\n 0 \r\nﾕｰｻﾞｰ名\r\n\r\n-1 \r\nJPG\r\n 7日前\r\n\r\n 0 \r\n\r\n\r\n")));
-    QVERIFY(p.trayIcon.present && p.state.isMonitoring());
-    QCOMPARE(p.trayIcon.tip.trimmed(), QStringLiteral("ﾕｰｻﾞｰ名(snagwell)"));
-    // With no printer named, the last one is chosen.
-    QCOMPARE(p.state.settings().printer, QStringLiteral("Laser"));
-    p.lifecycle.quit();
-    QVERIFY(p.lifecycle.hasEnded() && !p.trayIcon.present && !p.state.isMonitoring());
-    QVERIFY(bytesOf(p.state.settingsFilePath()).contains("Laser"));
+    QTest::addColumn<QString>("file"); // the settings file before, "" for none; <dir> is the folder
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<QString>("folder"); // where the browser stands after start-up
+    QTest::addColumn<QString>("after"); // the settings file after shutdown, "-" for none
+    const QString later = "<dir>/SWData/05Nov14\n 1 \n 2 \n登録名\na,会議\n1\nPNG\nしない\nlaser\n 1 \n150\n-30\n";
+    const QString written = "<dir>/SWData/26Dec07\r\n 1 \r\n 2 \r\n登録名\r\na,会議\r\n 1 \r\nPNG\r\nしない\r\nLaser\r\n 1 \r\n150\r\n-30\r\n";
+    QTest::newRow("first run") << "" << "" << "設定を初期化しました。" << "SWData/26Dec07" << "<dir>/SWData/26Dec07\r\n 0 \r\n 0 \r\nﾕｰｻﾞｰ名\r\n\r\n-1 \r\nJPG\r\n 7日前\r\nLaser\r\n 0 \r\n\r\n\r\n";
+    QTest::newRow("later run from an old day folder") << QString(later).replace("\n", "\r\n") << "" << "" << "SWData/26Dec07" << written;
+    QTest::newRow("LF line ends") << later << "" << "" << "SWData/26Dec07" << written;
+    QTest::newRow("lone CR line ends") << QString(later).replace("\n", "\r") << "" << "" << "SWData/26Dec07" << written;
+    QTest::newRow("UTF-8 without a byte order mark") << later << "utf8" << "" << "SWData/26Dec07" << written;
+    QTest::newRow("garbage is kept aside as .bak") << "\n 7 \nx\n登録名\n" << "" << "" << "SWData/26Dec07" << "";
+    QTest::newRow("missing saved folder is said, shortened") << QString(300, u'x') + "\n 1 " << "" << "xxx…xxx" << "SWData/26Dec07" << "";
+    QTest::newRow("stop request during start-up writes nothing") << later.mid(5) << "stop" << "が見つかりません" << "" << later.mid(5);
+    QTest::newRow("second instance touches nothing") << "" << "second instance" << "snagwellは起動しています" << "" << "-";
+    QTest::newRow("second instance ends on a stop request") << "" << "second instance|stop" << "snagwellは起動しています" << "" << "-";
+    QTest::newRow("first run that cannot write says why") << "" << "settings is a folder" << "に書き込めません" << "SWData/26Dec07" << "";
+    QTest::newRow("failing steps are skipped") << "" << "today is a file|tray fails" << "パスが見つかりません" << "SWData" << "";
 }
 
-void AppTest::laterRunFromAnOldDayFolder()
+void AppTest::startUp()
 {
+    QFETCH(QString, file);
+    QFETCH(QString, fault);
+    QFETCH(QString, after);
     Program p;
-    makeFolders(p.folder, {QStringLiteral("SWData/05Nov14")});
-    const QByteArray saved = encodeFileText(
-        p.folder + QStringLiteral("/SWData/05Nov14\r\n 1 \r\n 2 \r\n登録名\r\na,会議\r\n1\r\nPNG\r\nしない\r\nlaser\r\n 1 \r\n150\r\n-30\r\n"));
-    QFile file(p.state.settingsFilePath());
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(saved) == saved.size());
-    file.close();
+    const auto bytes = [&](QString text, bool utf8 = false) {
+        text.replace("<dir>", p.folder);
+        return utf8 ? text.toUtf8() : encodeFileText(text);
+    };
+    makeFolders(p.folder, {"SWData/05Nov14"});
+    if (!file.isEmpty()) {
+        QFile settings(p.state.settingsFilePath());
+        QVERIFY(settings.open(QIODevice::WriteOnly) && settings.write(bytes(file, fault == "utf8")) > 0);
+    }
+    p.lock.free = !fault.contains("second instance");
+    p.trayIcon.failing = fault.contains("tray fails");
+    if (fault.contains("stop"))
+        p.dialogs.whileShown = [&] { p.lifecycle.shutDown(); };
+    if (fault.contains("today is a file"))
+        QVERIFY(QFile(p.folder + "/SWData/26Dec07").open(QIODevice::WriteOnly));
+    if (fault == "settings is a folder")
+        QVERIFY(QDir().mkdir(p.state.settingsFilePath()));
     p.start();
-    QCOMPARE(p.dialogs.shown, QStringList());
-    QCOMPARE(p.state.currentFolder(), p.folder + QStringLiteral("/SWData/") + today);
-    QCOMPARE(p.headers.fileNameHeader(), QStringLiteral("会議"));
-    QVERIFY(p.state.isButtonWindowOpen());
-    // Today's folder was made: the settings name it now, the rest as read.
-    QByteArray expected = saved;
-    expected.replace("05Nov14", today.toLatin1()).replace("\r\n1\r\n", "\r\n 1 \r\n").replace("laser", "Laser");
-    QCOMPARE(bytesOf(p.state.settingsFilePath()), expected.replace("Laser", "laser"));
-    p.dialogs.answers = {false};
-    p.lifecycle.quit();
-    QVERIFY(!p.lifecycle.hasEnded());
+    QFETCH(QString, said);
+    compareSaid(p.dialogs.shown, said);
+    QVERIFY(p.dialogs.shown.join("").size() < 250);
+    QFETCH(QString, folder);
+    QCOMPARE(p.state.currentFolder(), QDir::cleanPath(p.folder + u'/' + folder));
+    const bool running = !fault.contains("second") && !fault.contains("stop");
+    QCOMPARE(p.lifecycle.hasEnded(), !running);
+    QCOMPARE(p.state.isMonitoring(), running);
+    QCOMPARE(p.state.isButtonWindowOpen(), running && p.state.settings().showButtonWindow != Tick::Off);
     p.lifecycle.shutDown();
-    QVERIFY(!p.state.isButtonWindowOpen());
-    QCOMPARE(bytesOf(p.state.settingsFilePath()), expected.replace("laser", "Laser"));
-}
-
-void AppTest::settingsInOtherShapes_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("understood");
-    const QString lines = QStringLiteral("\n 1 \n 0 \n登録名\n山田\n0\nPNG\n30日前\n\n 0 \n\n\n");
-    QTest::newRow("LF line ends") << encodeFileText(lines) << true;
-    QTest::newRow("UTF-8 without a byte order mark") << lines.toUtf8() << true;
-    QTest::newRow("lone CR line ends") << encodeFileText(QString(lines).replace(u'\n', u'\r')) << true;
-    QTest::newRow("garbage is kept aside") << QByteArray("\n 7 \nx\n登録名\n\x82") << false;
-}
-
-void AppTest::settingsInOtherShapes()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(bool, understood);
-    Program p;
-    QFile file(p.state.settingsFilePath());
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    file.close();
-    p.start();
-    p.lifecycle.shutDown();
-    QCOMPARE(QFile::exists(p.state.settingsFilePath() + QStringLiteral(".bak")), !understood);
-    if (!understood)
-        return;
-    QCOMPARE(p.state.settings().keepDays, KeepDays::Month);
-    QCOMPARE(p.headers.fileNameHeader(), QStringLiteral("山田"));
-    QVERIFY(bytesOf(p.state.settingsFilePath()).contains(encodeFileText(QStringLiteral("\r\n 1 \r\n 0 \r\n登録名\r\n山田\r\n 0 \r\nPNG\r\n30日前\r\n"))));
-}
-
-void AppTest::secondInstanceTouchesNothing()
-{
-    Program p;
-    p.lock.free = false;
-    p.start();
-    QCOMPARE(p.dialogs.shown, QStringList{QStringLiteral("Snagwell|snagwellは起動しています")});
-    QVERIFY(p.lifecycle.hasEnded() && !p.trayIcon.present && !p.state.isMonitoring());
-    p.lifecycle.shutDown();
-    QCOMPARE(QDir(p.folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
-}
-
-void AppTest::failingStepsAreSkipped()
-{
-    Program p;
-    p.trayIcon.failing = true;
-    makeFolders(p.folder, {QStringLiteral("SWData")});
-    QVERIFY(QFile(p.folder + QStringLiteral("/SWData/") + today).open(QIODevice::WriteOnly));
-    p.start();
-    // Today's name is taken by a file: the browser stays in SWData, the
-    // settings are still made, and the steps after the tray's still run.
-    QCOMPARE(p.state.currentFolder(), p.folder + QStringLiteral("/SWData"));
-    QVERIFY(QFileInfo::exists(p.state.settingsFilePath()));
-    QVERIFY(p.state.isMonitoring() && !p.printing.printerNames().isEmpty());
+    QVERIFY(!p.trayIcon.present && !p.state.isMonitoring() && !p.state.isButtonWindowOpen());
+    if (after == "-")
+        QCOMPARE(QDir(p.folder).entryList(QDir::Files | QDir::Hidden), QStringList());
+    else if (!after.isEmpty())
+        QCOMPARE(bytesOf(p.state.settingsFilePath()), bytes(after));
+    QCOMPARE(QFile::exists(p.state.settingsFilePath() + ".bak"), QByteArray(QTest::currentDataTag()).contains("garbage"));
 }
 
 void AppTest::shutdownRemovesTheIconWhenSavingFails()
@@ -459,40 +387,9 @@ void AppTest::shutdownRemovesTheIconWhenSavingFails()
     p.dialogs.shown.clear();
     QSignalSpy ended(&p.lifecycle, &Lifecycle::ended);
     p.lifecycle.shutDown();
-    QCOMPARE(p.dialogs.shown.size(), 1);
-    QVERIFY(p.dialogs.shown.first().contains(QStringLiteral("に書き込めません")));
+    compareSaid(p.dialogs.shown, "に書き込めません");
     QVERIFY(!p.trayIcon.present);
     QCOMPARE(ended.size(), 1);
-}
-
-void AppTest::stopRequestDuringStartUpWritesNothing()
-{
-    Program p;
-    const QByteArray saved = encodeFileText(QString(300, u'x') + QStringLiteral("\r\n 1 \r\n 1 \r\n登録名\r\nabc,会議\r\n1\r\nPNG\r\n30日前\r\nPDF\r\n 0 \r\n1500\r\n3000\r\n"));
-    QFile file(p.state.settingsFilePath());
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(saved) == saved.size());
-    file.close();
-    p.dialogs.whileShown = [&] { p.lifecycle.shutDown(); };
-    p.start();
-    QCOMPARE(p.dialogs.shown.size(), 1);
-    QVERIFY(p.dialogs.shown.first().size() < 260); // the garbage folder, shortened
-    QVERIFY(p.lifecycle.hasEnded() && !p.state.isMonitoring() && !p.trayIcon.present);
-    QCOMPARE(bytesOf(p.state.settingsFilePath()), saved);
-    // A second instance waiting on its box ends at once, too.
-    Program second;
-    second.lock.free = false;
-    second.dialogs.whileShown = [&] { second.lifecycle.shutDown(); };
-    second.start();
-    QVERIFY(second.lifecycle.hasEnded() && !QFileInfo::exists(second.state.settingsFilePath()));
-}
-
-void AppTest::firstRunThatCannotMakeItsFilesSaysWhy()
-{
-    Program p;
-    QVERIFY(QDir().mkdir(p.state.settingsFilePath())); // in the way of the file
-    p.start();
-    QCOMPARE(p.dialogs.shown.size(), 1);
-    QVERIFY2(p.dialogs.shown.first().contains(QStringLiteral("に書き込めません")), qPrintable(p.dialogs.shown.first()));
 }
 
 void AppTest::changedSettingsReachTheDiskSoon()
