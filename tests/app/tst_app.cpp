@@ -140,6 +140,7 @@ void AppTest::capture()
     QTEST(p.printers.jobs, "jobs");
     QTEST(int(p.trayIcon.notices.size()), "told");
     QVERIFY(p.dialogs.shown.isEmpty());
+    // A failure is told at most once a minute.
     const QString last = files.isEmpty() ? QString() : p.file(files.last());
     if (fault == "existing")
         QCOMPARE(bytesOf(p.file(files.first())), QByteArray());
@@ -149,6 +150,13 @@ void AppTest::capture()
     } else if (!last.isEmpty()) {
         QCOMPARE(QImage(last).size(), picture.size());
         QCOMPARE(p.state.shownPicturePath(), p.file("user001"));
+    }
+    if (fault == "folder is a file") { // a failure is told at most once a minute
+        Q_EMIT p.clipboard.changed();
+        QCOMPARE(p.trayIcon.notices.size(), 1);
+        p.clock.time = p.clock.time.addSecs(60);
+        Q_EMIT p.clipboard.changed();
+        QCOMPARE(p.trayIcon.notices.size(), 2);
     }
 }
 
