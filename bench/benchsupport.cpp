@@ -5,15 +5,22 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 
-#include "capture/bitmapwriter.h"
-#include "naming/naming.h"
+#include "app/bitmapwriter.h"
+#include "app/capturerecorder.h"
+#include "app/fileviewer.h"
+#include "app/headerchoice.h"
+#include "app/lifecycle.h"
+#include "app/printing.h"
+#include "app/state.h"
+#include "app/storagefolders.h"
+#include "core/naming.h"
+#include "gui/settingswindow.h"
 #include "screenshot.h"
 
 namespace snagwell::bench {
@@ -47,12 +54,22 @@ const std::vector<CaptureFormat> &captureFormats()
 {
     // JpegSaver keeps full colour resolution from quality 90 on.
     static const std::vector<CaptureFormat> formats{
-        {QStringLiteral("JPG"), pictureFormatFor(QStringLiteral("JPG")), 95, true, -1},
-        {QStringLiteral("JPEG"), pictureFormatFor(QStringLiteral("JPEG")), 30, false, -1},
-        {QStringLiteral("PNG"), pictureFormatFor(QStringLiteral("PNG")), 0, false, 3},
-        {QStringLiteral("BMP"), pictureFormatFor(QStringLiteral("BMP")), 0, false, -1},
+        {QStringLiteral("JPG"), PictureType::Jpg, pictureFormatFor(PictureType::Jpg), 95, true, -1},
+        {QStringLiteral("JPEG"), PictureType::Jpeg, pictureFormatFor(PictureType::Jpeg), 30, false,
+         -1},
+        {QStringLiteral("PNG"), PictureType::Png, pictureFormatFor(PictureType::Png), 0, false, 3},
+        {QStringLiteral("BMP"), PictureType::Bmp, pictureFormatFor(PictureType::Bmp), 0, false, -1},
     };
     return formats;
+}
+
+const CaptureFormat *captureFormatNamed(const QString &fileType)
+{
+    for (const CaptureFormat &format : captureFormats()) {
+        if (format.fileType == fileType)
+            return &format;
+    }
+    return nullptr;
 }
 
 LibraryConverters &converterLibraries()
@@ -75,7 +92,7 @@ QString capturePicture(const QImage &image, const QString &folder, const QString
                        const PictureFormat &format, Converters &converters)
 {
     const QString base =
-        storeNewCapture([&] { return NextCapturePath(folder, header); }, QStringLiteral(".bmp"),
+        storeNewCapture([&] { return nextCapturePath(folder, header); }, QStringLiteral(".bmp"),
                         [&](QIODevice &device) { writeBitmap(device, image); });
     const QString bitmap = base + QStringLiteral(".bmp");
     int result = 0;
@@ -93,19 +110,36 @@ QString capturePicture(const QImage &image, const QString &folder, const QString
 
 CaptureDesk::CaptureDesk()
 {
-    m_form = std::make_unique<Form1>(
-        Form1Ports{m_dialogs, m_lock, m_names, m_clock, m_tray, m_printers, m_clipboard,
-                   converterLibraries(), m_grabber, m_registry, m_launcher},
-        QStringLiteral("snagwell"), QDir(m_dir.path()).canonicalPath());
-    m_form->Form_Load();
-    m_form->cbxFileHeader->setCurrentIndex(static_cast<int>(HeaderMode::Pc));
-    Form1::setCheckValue(m_form->PrintCK, 0);
-    Form1::setCheckValue(m_form->SaveTextCK, 0);
+    m_state = std::make_unique<State>(QDir(m_dir.path()).canonicalPath());
+    m_headers = std::make_unique<HeaderChoice>(*m_state, m_names, m_tray, m_dialogs,
+                                               QStringLiteral("snagwell"));
+    m_folders = std::make_unique<StorageFolders>(*m_state, m_dialogs, m_clock);
+    m_printing = std::make_unique<Printing>(*m_state, m_printers, m_dialogs);
+    m_viewer = std::make_unique<FileViewer>(*m_state, m_dialogs);
+    m_recorder = std::make_unique<CaptureRecorder>(
+        *m_state,
+        CaptureRecorder::Ports{m_clipboard, m_grabber, converterLibraries(), m_clock, m_dialogs},
+        *m_headers, *m_printing);
+    m_lifecycle = std::make_unique<Lifecycle>(
+        *m_state, Lifecycle::Ports{m_dialogs, m_lock, m_tray},
+        Lifecycle::Services{*m_folders, *m_headers, *m_printing, *m_recorder},
+        QStringLiteral("snagwell"));
+    m_window = std::make_unique<SettingsWindow>(
+        SettingsWindowParts{*m_state, *m_recorder, *m_headers, *m_folders, *m_printing, *m_viewer,
+                            *m_lifecycle, m_dialogs, m_tray, m_information});
+    m_lifecycle->start();
+    m_headers->chooseMode(HeaderMode::Pc);
+    m_state->changeSettings([](Settings &settings) {
+        settings.printAtOnce = Tick::Off;
+        settings.saveText = Tick::Off;
+    });
 }
+
+CaptureDesk::~CaptureDesk() = default;
 
 QString CaptureDesk::folder() const
 {
-    return CurrentFolderPath(m_form->fileListPath());
+    return currentFolderPath(m_state->currentFolder());
 }
 
 bool expectFile(benchmark::State &state, const QString &path)

@@ -11,22 +11,23 @@
 #include <memory>
 #include <vector>
 
-#include "app/form1.h"
-#include "capture/capturefiles.h"
-#include "platform/clipboard.h"
-#include "platform/clock.h"
+#include "benchdoubles.h"
+#include "core/capturefiles.h"
 #include "platform/converters.h"
-#include "platform/dialogs.h"
-#include "platform/instancelock.h"
-#include "platform/printers.h"
-#include "platform/programlauncher.h"
-#include "platform/registry.h"
-#include "platform/screengrabber.h"
-#include "platform/systemnames.h"
-#include "platform/trayicon.h"
 
 namespace benchmark {
 class State;
+}
+
+namespace snagwell {
+class CaptureRecorder;
+class FileViewer;
+class HeaderChoice;
+class Lifecycle;
+class Printing;
+class SettingsWindow;
+class State;
+class StorageFolders;
 }
 
 namespace snagwell::bench {
@@ -43,6 +44,7 @@ double pictureBytes(QSize size);
 struct CaptureFormat
 {
     QString fileType; // "JPG", "JPEG", "PNG", "BMP"
+    PictureType type;
     PictureFormat format;
     // What the converter makes of the option: JPEG quality and whether the
     // colour keeps full resolution (4:4:4) as JpegSaver decides it.
@@ -51,24 +53,28 @@ struct CaptureFormat
     int zlibLevel = -1;
 };
 const std::vector<CaptureFormat> &captureFormats();
+// The format of that text, or nothing.
+const CaptureFormat *captureFormatNamed(const QString &fileType);
 
 // The converter libraries beside the benchmark, loaded before any timing.
 LibraryConverters &converterLibraries();
 
-// Picture capture exactly as the settings window saves one: the bitmap under
+// Picture capture exactly as the capture recorder saves one: the bitmap under
 // a hidden name renamed into place, then converted, then removed when the
 // conversion succeeded. Answers the final file's path; throws Failure.
 QString capturePicture(const QImage &image, const QString &folder, const QString &header,
                        const PictureFormat &format, Converters &converters);
 
-// The settings window over the real converters and in-memory doubles for
-// everything else, started in a fresh folder with the computer's name as the
-// header and monitoring on: a picture set on `clipboard` is captured at once.
+// The program's services and its settings window over the real converters
+// and in-memory stand-ins for everything else, started in a fresh folder
+// with the computer's name as the header and monitoring on: a picture set on
+// `clipboard` is captured at once.
 class CaptureDesk final
 {
 public:
     CaptureDesk();
-    Form1 &form() { return *m_form; }
+    ~CaptureDesk();
+    State &state() { return *m_state; }
     // The day folder the captures go to.
     QString folder() const;
     QString header() const { return m_names.computerName(); }
@@ -76,17 +82,23 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    ScriptedDialogs m_dialogs;
-    FixedInstanceLock m_lock{true};
+    AgreeingDialogs m_dialogs;
+    FreeInstanceLock m_lock;
     FixedSystemNames m_names{QStringLiteral("OFFICE-PC"), QStringLiteral("user1")};
     FixedClock m_clock{QDateTime(QDate(2005, 11, 15), QTime(10, 30))};
-    RecordingTrayIcon m_tray;
-    RecordingPrinters m_printers{QStringList{QStringLiteral("PDF")}};
+    SilentTrayIcon m_tray;
+    NoPrinters m_printers{QStringList{QStringLiteral("PDF")}};
     MemoryClipboard m_clipboard;
-    FixedScreenGrabber m_grabber{QImage()};
-    MapRegistry m_registry;
-    RecordingLauncher m_launcher;
-    std::unique_ptr<Form1> m_form;
+    NoScreenGrabber m_grabber;
+    NoSystemInformation m_information;
+    std::unique_ptr<State> m_state;
+    std::unique_ptr<HeaderChoice> m_headers;
+    std::unique_ptr<StorageFolders> m_folders;
+    std::unique_ptr<Printing> m_printing;
+    std::unique_ptr<FileViewer> m_viewer;
+    std::unique_ptr<CaptureRecorder> m_recorder;
+    std::unique_ptr<Lifecycle> m_lifecycle;
+    std::unique_ptr<SettingsWindow> m_window;
 };
 
 // Ends the benchmark with an error unless the file exists and has bytes.

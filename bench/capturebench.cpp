@@ -5,14 +5,13 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
 #include <QTemporaryDir>
 
-#include "app/failure.h"
+#include "app/state.h"
 #include "benchsupport.h"
+#include "core/failure.h"
 
 namespace snagwell::bench {
 
@@ -41,29 +40,25 @@ qint64 checkAndClear(benchmark::State &state, const CaptureFormat &format, const
     return size;
 }
 
-// Form1::CaptureClipboard as the clipboard's change runs it, previews and
-// file list included.
+// The capture recorder as the clipboard's change runs it, with the settings
+// window following the state: preview and file list included.
 void captureThroughWindow(benchmark::State &state, QSize size, const CaptureFormat &format)
 {
     const QImage &image = screenshot(size);
     CaptureDesk desk;
-    desk.form().cbxFileType->setCurrentText(format.fileType);
-    if (desk.form().cbxFileType->currentText() != format.fileType) {
-        state.SkipWithError("the format list lacks the format");
-        return;
-    }
+    desk.state().changeSettings([&](Settings &settings) { settings.pictureType = format.type; });
     qint64 fileSize = 0;
     for (auto _ : state) {
         desk.clipboard().setImage(image);
         state.PauseTiming();
-        const QString base = desk.form().LabelIMG->text();
+        const QString base = desk.state().shownPicturePath();
         const QString extension = format.format.converter == PictureFormat::Converter::None
                                       ? QStringLiteral(".bmp")
                                       : format.format.extension;
         fileSize = checkAndClear(state, format, base.isEmpty() ? QString() : base + extension);
         if (fileSize < 0)
             break;
-        desk.form().LabelIMG->clear();
+        desk.state().showPicture(QImage(), QString());
         state.ResumeTiming();
     }
     state.counters["file_KiB"] = double(fileSize) / 1024;
@@ -103,7 +98,7 @@ void conversion(benchmark::State &state, QSize size, const CaptureFormat &format
     QString bitmap;
     try {
         bitmap = capturePicture(screenshot(size), dir.path(), QStringLiteral("OFFICE-PC"),
-                                pictureFormatFor(QStringLiteral("BMP")), converterLibraries());
+                                pictureFormatFor(PictureType::Bmp), converterLibraries());
     } catch (const Failure &failure) {
         state.SkipWithError(qPrintable(failure.description()));
         return;

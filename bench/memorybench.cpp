@@ -14,7 +14,7 @@
 #include <QTemporaryDir>
 
 #include "benchsupport.h"
-#include "capture/bitmapwriter.h"
+#include "app/bitmapwriter.h"
 
 namespace snagwell::bench {
 

@@ -20,8 +20,8 @@
 #include <QGuiApplication>
 #include <QString>
 
-#include "app/failure.h"
 #include "benchsupport.h"
+#include "core/failure.h"
 #include "bmpconverter.h"
 #include "screenshot.h"
 
@@ -75,7 +75,12 @@ int capture(int argc, char **argv, char **args)
     using namespace snagwell;
     LibraryConverters converters(QString::fromLocal8Bit(args[0]));
     const QSize size(std::atoi(args[1]), std::atoi(args[2]));
-    const QString fileType = QString::fromLocal8Bit(args[3]);
+    const bench::CaptureFormat *format =
+        bench::captureFormatNamed(QString::fromLocal8Bit(args[3]));
+    if (format == nullptr) {
+        std::fprintf(stderr, "unknown file type %s\n", args[3]);
+        return 2;
+    }
     const QImage picture = bench::screenshotLikePicture(size);
     // Load both libraries before measuring: a missing source converts nothing.
     const QString missing = QString::fromLocal8Bit(args[4]) + QStringLiteral("/missing");
@@ -87,7 +92,7 @@ int capture(int argc, char **argv, char **args)
     QString path;
     try {
         path = bench::capturePicture(picture, QString::fromLocal8Bit(args[4]),
-                                     QStringLiteral("OFFICE-PC"), pictureFormatFor(fileType),
+                                     QStringLiteral("OFFICE-PC"), format->format,
                                      converters);
     } catch (const Failure &failure) {
         std::fprintf(stderr, "%s\n", qPrintable(failure.description()));

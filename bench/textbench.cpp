@@ -8,17 +8,17 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
 
-#include "app/failure.h"
+#include "app/state.h"
 #include "benchsupport.h"
-#include "browse/browserlists.h"
-#include "capture/capturefiles.h"
-#include "naming/naming.h"
+#include "core/capturefiles.h"
+#include "core/failure.h"
+#include "core/naming.h"
+#include "core/preview.h"
+#include "gui/browserlists.h"
 #include "platform/clipboard.h"
 
 namespace snagwell::bench {
@@ -61,27 +61,28 @@ bool prepare(benchmark::State &state, const QString &folder, const QString &head
     return false;
 }
 
-// The clipboard's change through Form1: the text shown, saved, listed.
+// The clipboard's change through the capture recorder, with the settings
+// window following: the text shown, saved, listed.
 void textThroughWindow(benchmark::State &state)
 {
     CaptureDesk desk;
     if (!prepare(state, desk.folder(), desk.header()))
         return;
-    Form1::setCheckValue(desk.form().SaveTextCK, 1);
+    desk.state().changeSettings([](Settings &settings) { settings.saveText = Tick::On; });
     const QString text = clipboardText();
     for (auto _ : state) {
         desk.clipboard().setText(text);
         state.PauseTiming();
-        const QString path = desk.form().LabelTXT->text();
+        const QString path = desk.state().shownTextPath();
         if (!expectFile(state, path))
             break;
         QFile::remove(path);
-        desk.form().LabelTXT->clear();
+        desk.state().showText(QString(), QString());
         state.ResumeTiming();
     }
 }
 
-// Form1::SaveTextToFile's steps alone: name, encode, store.
+// CaptureRecorder::saveShownText's steps alone: name, encode, store.
 void textFiles(benchmark::State &state)
 {
     CaptureDesk desk;
@@ -96,7 +97,7 @@ void textFiles(benchmark::State &state)
             const QByteArray bytes = textFileBytes(text);
             path = storeNewCapture(
                        [&] {
-                           QString next = NextTextFilePath(folder, header);
+                           QString next = nextTextFilePath(folder, header);
                            next.chop(4); // ".txt"
                            return next;
                        },
@@ -125,7 +126,7 @@ void textNaming(benchmark::State &state)
         return;
     const QString expected = folder + QLatin1Char('/') + header + QStringLiteral("1000.txt");
     for (auto _ : state) {
-        const QString path = NextTextFilePath(folder, header);
+        const QString path = nextTextFilePath(folder, header);
         if (path != expected) {
             state.SkipWithError(qPrintable(QStringLiteral("unexpected name ") + path));
             break;
@@ -156,9 +157,11 @@ void textFileList(benchmark::State &state)
     CaptureDesk desk;
     if (!prepare(state, desk.folder(), desk.header()))
         return;
+    FileList list(fileListPattern());
+    list.setPath(desk.folder());
     for (auto _ : state) {
-        desk.form().File1->refresh();
-        if (desk.form().File1->count() != capturesInFolder) {
+        list.refresh();
+        if (list.count() != capturesInFolder) {
             state.SkipWithError("the file list is incomplete");
             break;
         }

@@ -10,8 +10,8 @@
 #include <QByteArray>
 #include <QString>
 
-#include "app/ansicodepage.h"
-#include "browse/preview.h"
+#include "core/ansicodepage.h"
+#include "core/preview.h"
 
 namespace {
 

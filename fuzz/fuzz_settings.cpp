@@ -1,5 +1,5 @@
 // The settings file's whole read path: readSettingsLines on the file, then
-// what the settings window makes of the twelve lines when it starts (the
+// what readSettings makes of the twelve lines when the program starts (the
 // number lines, the registered names and the chosen name's index), and the
 // promise that what the program writes it reads back unchanged.
 
@@ -12,8 +12,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/failure.h"
-#include "app/settingsfile.h"
+#include "core/failure.h"
+#include "core/settingsfile.h"
 #include "fuzzinput.h"
 
 namespace {
@@ -59,26 +59,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             broken("a line holds a CR");
         if (const std::optional<qint16> value = snagwell::parseNumberLine(line)) {
             // What the program writes for the value reads as the same value.
-            if (snagwell::parseNumberLine(snagwell::formatPrintNumber(*value)) != value)
+            if (snagwell::parseNumberLine(snagwell::formatNumberLine(*value)) != value)
                 broken("a number does not survive writing:", line);
         }
     }
-    const QStringList names = snagwell::SplitRegisteredNames(lines[4]);
-    if (names.isEmpty() || snagwell::JoinRegisteredNames(names) != lines[4])
+    const QStringList names = snagwell::splitRegisteredNames(lines[4]);
+    if (names.isEmpty() || snagwell::joinRegisteredNames(names) != lines[4])
         broken("the registered names do not join back into their line:", lines[4]);
 
-    // Saving what was read and reading it again gives the same lines, the
-    // characters the file's code page cannot hold included.
-    const QByteArray written = snagwell::composeSettingsFile(lines);
+    // Saving what was read and reading it again gives the same settings, and
+    // the lines kept as text (the folder, the printer, the button window's
+    // place) come back as they were, the characters the file's code page
+    // cannot hold included.
+    snagwell::Settings settings;
+    snagwell::readSettings(lines, settings);
+    const QByteArray written = snagwell::settingsFileBytes(lines[0], settings);
     const QStringList reread = snagwell::splitSettingsLines(written);
-    if (reread != lines) {
-        for (int i = 0; i < snagwell::settingsLineCount; ++i) {
-            if (reread[i] != lines[i])
-                broken("a line changed on its way through the file:",
-                       QStringLiteral("line %1: %2 -> %3")
-                           .arg(i + 1)
-                           .arg(lines[i], reread[i]));
-        }
+    for (const int at : {0, 8, 10, 11}) {
+        if (reread[at] != lines[at])
+            broken("a line changed on its way through the file:",
+                   QStringLiteral("line %1: %2 -> %3").arg(at + 1).arg(lines[at], reread[at]));
     }
+    snagwell::Settings again;
+    snagwell::readSettings(reread, again);
+    if (!(again == settings))
+        broken("the settings changed on their way through the file");
     return 0;
 }

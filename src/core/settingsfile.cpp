@@ -262,7 +262,10 @@ void writeFileAtomically(const QString &path, const QByteArray &bytes)
         target.setFile(target.symLinkTarget());
     if (target.isDir())
         throw fail(QStringLiteral("フォルダーです"));
-    if (target.exists() && !target.isWritable())
+    // Read-only is the file's mode, as for the deletion of day folders: a
+    // privileged user may write any file, and the rename below would replace
+    // a read-only one for anybody.
+    if (target.exists() && (!target.isWritable() || !target.permission(QFile::WriteOwner)))
         throw fail(QStringLiteral("書き込みが許可されていません"));
     const QString finalPath = target.absoluteFilePath();
 

@@ -15,7 +15,10 @@ QString trayTipText(const Settings &settings, const QString &programName)
 QString trayTipField(const QString &text)
 {
     constexpr int fieldSize = 64;
-    const QString characters = text.left(fieldSize);
+    QString characters = text.left(fieldSize);
+    // A surrogate pair that the limit cuts apart is no character.
+    if (characters.size() == fieldSize && characters.back().isHighSurrogate())
+        characters.chop(1);
     QString field;
     int bytes = 0;
     qsizetype i = 0;

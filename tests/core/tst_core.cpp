@@ -1,0 +1,359 @@
+// The rules of snagwell_core, on values and on real folders.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <functional>
+
+#include <QDirIterator>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimeZone>
+
+#include "core/ansicodepage.h"
+#include "core/capturefiles.h"
+#include "core/commandline.h"
+#include "core/dayfolders.h"
+#include "core/deletion.h"
+#include "core/failure.h"
+#include "core/naming.h"
+#include "core/preview.h"
+#include "core/printerchoice.h"
+#include "core/traytip.h"
+
+using namespace snagwell;
+
+namespace {
+
+constexpr qint16 refused = 7777; // a number line that does not read
+
+// Tables of answers: each row names what one call must answer, then makes it.
+using Answer = std::function<QVariant()>;
+
+void answerColumns()
+{
+    QTest::addColumn<QVariant>("expected");
+    QTest::addColumn<Answer>("answer");
+}
+
+void row(const char *name, const QVariant &expected, const Answer &answer)
+{
+    QTest::newRow(name) << expected << answer;
+}
+
+void compareAnswer()
+{
+    QFETCH(QVariant, expected);
+    QFETCH(Answer, answer);
+    QCOMPARE(answer(), expected);
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+// Every entry below a folder, hidden ones included, links not followed.
+QStringList entriesBelow(const QString &folder)
+{
+    QStringList entries;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        entries << it.next().mid(folder.size() + 1);
+    entries.sort();
+    return entries;
+}
+
+// "a/" a folder, "a -> t" a link to t, "a !ro" a read-only file, else a file holding "x".
+void populate(const QString &base, const QStringList &entries)
+{
+    for (const QString &entry : entries) {
+        const QString path = base + '/' + entry.section(' ', 0, 0);
+        QDir().mkpath(QFileInfo(path).path());
+        if (entry.contains(" -> "))
+            QVERIFY(QFile::link(entry.section(" -> ", 1), path));
+        else if (QFile file(path); !path.endsWith('/'))
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("x") == 1 &&
+                    (!entry.endsWith(" !ro") || file.setPermissions(QFile::ReadOwner)));
+    }
+}
+
+// The lines ('|' between them) each ended, in CP932 or as UTF-8 after a BOM.
+QByteArray fileOf(const QString &lines, bool utf8 = false, const QString &end = "\r\n")
+{
+    const QString text = QString(lines).replace('|', end) + end;
+    return utf8 ? utf8Bom + text.toUtf8() : toCp932(text).value();
+}
+
+// The settings file written after reading the bytes; it must read back the same.
+QVariant rewritten(const QByteArray &file)
+{
+    const QStringList lines = splitSettingsLines(file);
+    Settings settings, again;
+    readSettings(lines, settings);
+    const QByteArray written = settingsFileBytes(lines.first(), settings);
+    readSettings(splitSettingsLines(written), again);
+    const bool same = lines.size() == settingsLineCount && again == settings &&
+                      splitSettingsLines(written).first() == lines.first();
+    return same ? QVariant(written) : QVariant("read back otherwise");
+}
+
+// Writes nothing over "f" among the entries: the outcome, what "f" holds, every entry.
+QVariant writeOnto(const QStringList &entries)
+{
+    const QTemporaryDir dir;
+    populate(dir.path(), entries);
+    QString outcome = "written [";
+    try {
+        writeFileAtomically(dir.filePath("f"), QByteArray());
+    } catch (const Failure &) {
+        outcome = "refused [";
+    }
+    return outcome + contents(dir.filePath("f")) + "] " + entriesBelow(dir.path()).join(',');
+}
+
+// The next capture's name for the header in a folder holding the entries.
+QVariant nameAmong(const QStringList &entries, const QString &header = "u")
+{
+    const QTemporaryDir dir;
+    populate(dir.path(), entries);
+    return nextCapturePath(currentFolderPath(dir.path() + '/'), header).mid(dir.path().size() + 1);
+}
+
+// What deleting old day folders removes; entries changed on the day they name.
+QVariant removedBy(KeepDays keep, const QString &browserAt, const QStringList &entries)
+{
+    const QTemporaryDir dir;
+    populate(dir.path(), entries);
+    QStringList removed = entriesBelow(dir.path());
+    for (const QString &entry : removed) {
+        const QDate day = QDate::fromString("20" + entry.section('/', -1), "yyyyMMMdd");
+        const QDateTime when(day.isValid() ? day : QDate(2000, 1, 1), QTime(10, 0),
+                             QTimeZone::utc());
+        const timespec times[2] = {{when.toSecsSinceEpoch(), 0}, {when.toSecsSinceEpoch(), 0}};
+        const QByteArray path = QFile::encodeName(dir.filePath(entry));
+        if (::utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW) != 0)
+            return "cannot age " + path;
+    }
+    if (const std::optional<int> days = daysToKeep(keep)) // as stopping the monitoring does
+        deleteOldDayFolders(dir.filePath(browserAt), *days,
+                            QDateTime(QDate(2026, 12, 7), QTime(10, 0), QTimeZone::utc()));
+    for (const QString &entry : entriesBelow(dir.path()))
+        removed.removeOne(entry);
+    return removed;
+}
+
+// Stores "c" while others take the next name so often: its name, every file=contents.
+QVariant storedWhileTaken(int taken)
+{
+    const QTemporaryDir dir;
+    const auto next = [&] { return nextCapturePath(dir.path(), "u"); };
+    const QString base = storeNewCapture(next, ".txt", [&](QIODevice &device) {
+        device.write("c");
+        if (taken-- > 0)
+            populate(dir.path(), {nextFreeFileName(dir.path(), "u") + ".txt"});
+    });
+    QStringList files{QFileInfo(base).fileName()};
+    for (const QString &name : entriesBelow(dir.path()))
+        files << name + '=' + contents(dir.filePath(name));
+    return files;
+}
+
+// The tip's field with a registered name chosen unless empty.
+QVariant tip(const QString &registered, HeaderMode mode = HeaderMode::Registered)
+{
+    Settings settings;
+    settings.headerMode = mode;
+    settings.registeredNames = QStringList{"x", registered};
+    settings.registeredIndex = registered.isEmpty() ? -1 : 1;
+    return trayTipField(trayTipText(settings, "snagwell"));
+}
+
+} // namespace
+
+class TestCore final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // The users' locale: nothing the program writes may depend on it.
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan)); }
+
+    void settingsFile_data()
+    {
+        answerColumns();
+        const QString full = "/h| 1 | 0 |登録名|会議,,客先| 2 |PNG|30日前|PDF| 1 |-150|300";
+        const QString defaults = "/h| 0 | 0 |ﾕｰｻﾞｰ名||-1 |JPG| 7日前|| 0 ||";
+        const auto same = [](const char *name, const QByteArray &file) {
+            row(name, file, [=] { return rewritten(file); });
+        };
+        row("first run: the start-up values",
+            QByteArray("/h\r\n 0 \r\n 0 \r\n\xD5\xB0\xBB\xDE\xB0\x96\xBC\r\n\r\n-1 \r\nJPG\r\n"
+                       " 7\x93\xFA\x91O\r\n\r\n 0 \r\n\r\n\r\n"),
+            [] { return rewritten("/h\r\n"); });
+        same("full file", fileOf(full));
+        same("greyed ticks",
+             fileOf("/| 2 | 2 |PC名+ﾕｰｻﾞｰ名|a,| 0 |JPEG|しない|Jet| 2 | 12.5 |top"));
+        row("lone CRs", fileOf(full), [=] { return rewritten(fileOf(full, false, "\r")); });
+        row("three lines set only theirs", fileOf("/h| 1 | 0 |" + defaults.section('|', 3)),
+            [] { return rewritten(fileOf("/h| 1 | 0 ")); });
+        row("garbage keeps the start-up values", fileOf(defaults),
+            [] { return rewritten(fileOf("/h|abc| 3 |ユーザー名|| 1 |jpg|7日前||40000||")); });
+        same("emoji: UTF-8", fileOf("/h| 0 | 0 |登録名|😀| 0 |" + defaults.section('|', 6), true));
+        same("yen sign, a backslash in CP932", fileOf("/¥|" + defaults.section('|', 1), true));
+        same("U+FEFF first",
+             fileOf(QChar(0xFEFF) + QString("/h|") + defaults.section('|', 1), true));
+        row("plus sign", 1, [] { return parseNumberLine("+1").value_or(refused); });
+        row("2.5 half to even", 2, [] { return parseNumberLine("2.5").value_or(refused); });
+        row("3.5 half to even", 4, [] { return parseNumberLine("3.5").value_or(refused); });
+        row("exponent", refused, [] { return parseNumberLine("1e3").value_or(refused); });
+        row("beyond 16 bits", refused, [] { return parseNumberLine("40000").value_or(refused); });
+        row("full-width digit", refused, [] { return parseNumberLine("１").value_or(refused); });
+        row("trailing comma", QStringList{"A", ""}, [] { return splitRegisteredNames("A,"); });
+        row("empty names line", QStringList{""}, [] { return splitRegisteredNames(""); });
+        row("replaced whole", "written [] f", [] { return writeOnto({"f"}); });
+        row("onto a folder", "refused [(unreadable)] f", [] { return writeOnto({"f/"}); });
+        row("onto a read-only file", "refused [x] f", [] { return writeOnto({"f !ro"}); });
+    }
+    void settingsFile() { compareAnswer(); }
+
+    // Where a capture goes and what its file holds.
+    void captures_data()
+    {
+        answerColumns();
+        row("after 007", "u008", [] { return nameAmong({"u007.txt", "u003.jpg"}); });
+        row("2.5 rounds to even", "u003", [] { return nameAmong({"u2.5.txt"}); });
+        row("other headers", "u001", [] { return nameAmong({"v005.txt", "ux.txt"}); });
+        row("999 taken, 01000 another", "u1000", [] { return nameAmong({"u999", "u01000.txt"}); });
+        row("free from 1000", "u1001", [] { return nameAmong({"u999", "u1000.a", "u1002.b"}); });
+        row("hidden, empty header", "001", [] { return nameAmong({".999.txt.AbCdEf"}, ""); });
+        row("dangling link", "u006", [] { return nameAmong({"u005.txt -> /nonexistent"}); });
+        row("only a folder", "u001", [] { return nameAmong({"u050/"}); });
+        row("folder past 999", "u1001", [] { return nameAmong({"u999", "u1000.txt/"}); });
+        row("header cleaned", "a_b002", [] { return nameAmong({"a_b001.txt"}, "a/b"); });
+        row("leading point cleaned", "_x001", [] { return nameAmong({".x009.txt"}, ".x"); });
+        row("at the root", "/sw-none001",
+            [] { return nextCapturePath(currentFolderPath("/"), "sw-none"); });
+        row("blanks trimmed", "会 議",
+            [] { return fileNameHeader(HeaderMode::Registered, "\u3000 会 議 ", "", ""); });
+        row("names taken meanwhile", QStringList{"u003", "u001.txt=x", "u002.txt=x", "u003.txt=c"},
+            [] { return storedWhileTaken(2); });
+        row("ending in CR LF", QByteArray("a\r\n\r\n"), [] { return textFileBytes("a\r\n"); });
+        row("lone LF stays", QByteArray("a\nb\r\n"), [] { return textFileBytes("a\nb"); });
+        row("empty text, empty file", QByteArray(), [] { return textFileBytes(""); });
+        row("CP932", QByteArray("\x89\xEF\x8B\x63\xD5\r\n"), [] { return textFileBytes("会議ﾕ"); });
+        row("emoji", utf8Bom + QByteArray("\xF0\x9F\x98\x80\r\n"),
+            [] { return textFileBytes("😀"); });
+        row("yen sign", utf8Bom + QByteArray("\xC2\xA5\r\n"), [] { return textFileBytes("¥"); });
+    }
+    void captures() { compareAnswer(); }
+
+    void dayFolders_data()
+    {
+        answerColumns();
+        row("today", "26Dec07", [] { return todaysFolderName(QDate(2026, 12, 7)); });
+        row("lower bound", false, [] { return isDayFolderName("00Apr01"); });
+        row("below the upper bound", true, [] { return isDayFolderName("99Sep29"); });
+        row("upper bound", false, [] { return isDayFolderName("99Sep30"); });
+        row("six characters", false, [] { return isDayFolderName("26Dec7"); });
+        row("management folder", true, [] { return isManagementFolder("/SWData"); });
+        row("MySWData", false, [] { return isManagementFolder("/h/MySWData"); });
+        row("inside", true, [] { return isInsideManagementFolder("/h/SWData/26Dec07"); });
+        row("strictly older than 7 days", QStringList{"SWData/26Nov29", "SWData/26Nov29/a"}, [] {
+            return removedBy(KeepDays::Week, "SWData",
+                             {"SWData/26Nov29/a", "SWData/26Nov30/", "SWData/Desktop/"});
+        });
+        row("30 days, from inside a day folder", QStringList{"SWData/26Nov06"}, [] {
+            return removedBy(KeepDays::Month, "SWData/26Dec07",
+                             {"SWData/26Nov06/", "SWData/26Nov07/", "SWData/26Dec07/"});
+        });
+        row("never", QStringList(),
+            [] { return removedBy(KeepDays::Forever, "SWData", {"SWData/05Jan01/"}); });
+        row("outside SWData", QStringList(),
+            [] { return removedBy(KeepDays::Week, "MySWData", {"MySWData/05Jan01/"}); });
+        row("only what is the program's goes", QStringList{"SWData/05Jan01/.u.txt.AbCd3f"}, [] {
+            return removedBy(KeepDays::Week, "SWData",
+                             {"SWData/05Jan01/sub/", "SWData/05Jan01/ro !ro", "SWData/05Jan01/.h",
+                              "SWData/05Jan01/.u.txt.AbCd3f", "SWData/05Jan02 -> ../keep",
+                              "keep/a"});
+        });
+    }
+    void dayFolders() { compareAnswer(); }
+
+    void trayTip_data()
+    {
+        answerColumns();
+        const QString a60(60, 'a'), c63(63, 'c'), k31c = QString(31, u'会') + 'c';
+        // So many CP932 bytes, padded with blanks to the 64-byte field.
+        const auto field = [](const QString &text, int bytes) {
+            return text + QString(64 - bytes, ' ');
+        };
+        row("user", field("ﾕｰｻﾞｰ名(snagwell)", 17), [] { return tip("会", HeaderMode::User); });
+        row("registered shows the name", field("会議(snagwell)", 14), [] { return tip("会議"); });
+        row("none chosen", field("(snagwell)", 10), [] { return tip(""); });
+        row("cut at 64 bytes", field(a60 + "(sna", 64), [=] { return tip(a60); });
+        row("no half character", field(c63, 63), [=] { return tip(c63 + "会"); });
+        row("no half emoji", field(c63, 63), [=] { return tip(c63 + "😀"); });
+        row("no half emoji after kanji", field(k31c, 63), [=] { return tip(k31c + "😀"); });
+    }
+    void trayTip() { compareAnswer(); }
+
+    // The browser's preview, the printer, the picture job and the command line.
+    void preview_data()
+    {
+        answerColumns();
+        row("txt", int(PreviewKind::Text), [] { return int(previewKindOf("a.b.txt")); });
+        row("TXT in capitals", int(PreviewKind::None), [] { return int(previewKindOf("A.TXT")); });
+        row("png", int(PreviewKind::Png), [] { return int(previewKindOf("x.png")); });
+        row("cut to four", int(PreviewKind::Picture), [] { return int(previewKindOf("x.jpegx")); });
+        row("file at the root", "/a.txt", [] { return joinFolderAndName("/", "a.txt"); });
+        row("lone CR ends a line", "ab\r\ncd\r\n", [] { return previewText("ab\rcd\r\n"); });
+        row("lone LF stays", "ab\ncd\r\n", [] { return previewText("ab\ncd"); });
+        row("UTF-8 after a BOM", "会\r\n", [] { return previewText("\xEF\xBB\xBF\xE4\xBC\x9A"); });
+        const QStringList printers{"PDF", "Office", "OFFICE"};
+        row("printer: case ignored", 1, [=] { return chosenPrinterIndex(printers, "office"); });
+        row("printer: none saved, the last", 2, [=] { return chosenPrinterIndex(printers, ""); });
+        row("printer: gone", -1, [=] { return chosenPrinterIndex(printers, "Gone"); });
+        row("96 DPI", QRect(10, 10, 28800, 45), [] { return pictureTwips(QSize(1920, 3), 96); });
+        row("120 DPI", QRect(10, 10, 23040, 36), [] { return pictureTwips(QSize(1920, 3), 120); });
+        row("rounded", QRect(10, 10, 28503, 45), [] { return pictureTwips(QSize(1920, 3), 97); });
+        const auto command = [](const QString &arguments) {
+            const CommandLine line =
+                parseCommandLine(arguments.split(' ', Qt::SkipEmptyParts), "s");
+            return QStringList{"Run", "Help", "Version", "Refuse"}.at(int(line.action)) + ": " +
+                   line.output.section('\n', 0, 0);
+        };
+        row("help", "Help: Usage: s [--help | --version]", [=] { return command("--help"); });
+        row("version", "Version: Snagwell " SNAGWELL_VERSION, [=] { return command("--version"); });
+        row("unknown option", "Refuse: s: unknown argument '--x'", [=] { return command("--x"); });
+        row("-v and more", "Refuse: s: unknown argument '-v'", [=] { return command("-v x"); });
+    }
+    void preview() { compareAnswer(); }
+
+    // The fuzzers' seeds: settings read back as read, previews end lines in CR LF.
+    void fuzzCorpus_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        for (const char *fuzzer : {"fuzz_settings", "fuzz_previewtext"}) {
+            const QDir corpus(SNAGWELL_FUZZ_CORPUS + QString("/") + fuzzer);
+            QVERIFY2(!corpus.isEmpty(QDir::Files), qPrintable(corpus.path()));
+            for (const QString &name : corpus.entryList(QDir::Files))
+                QTest::newRow(qPrintable(fuzzer + ('/' + name))) << contents(corpus.filePath(name));
+        }
+    }
+
+    void fuzzCorpus()
+    {
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(rewritten(bytes).metaType(), QMetaType::fromType<QByteArray>());
+        QString shown = previewText(bytes);
+        QVERIFY(shown.isEmpty() || shown.endsWith("\r\n"));
+        QVERIFY(!shown.remove("\r\n").contains('\r'));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCore)
+#include "tst_core.moc"
