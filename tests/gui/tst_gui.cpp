@@ -46,22 +46,21 @@ void GuiTest::settingsWindowFollowsTheState()
     Windows w;
     w.trayIcon.tip.clear();
     w.state.changeSettings([](Settings &s) {
-        s.registeredNames = {QStringLiteral("a"), QStringLiteral("b")};
+        s.registeredNames = {"a", "b"};
         s.registeredIndex = 1;
         s.headerMode = HeaderMode::Registered;
         s.saveText = Tick::Greyed;
-        s.buttonWindowTop = QStringLiteral("12");
+        s.buttonWindowTop = "12";
     });
     QCOMPARE(w.find<QComboBox>("cbxFileHeader")->currentIndex(), 3);
-    QCOMPARE(w.find<QComboBox>("cbxRegName")->currentText(), QStringLiteral("b"));
+    QCOMPARE(w.find<QComboBox>("cbxRegName")->currentText(), "b");
     QCOMPARE(w.find<QCheckBox>("SaveTextCK")->checkState(), Qt::PartiallyChecked);
-    QCOMPARE(w.find<QLineEdit>("tbxTop")->text(), QStringLiteral("12"));
+    QCOMPARE(w.find<QLineEdit>("tbxTop")->text(), "12");
     // Shown under a signal blocker: nothing went back into the services.
     QVERIFY(w.trayIcon.tip.isEmpty());
-    w.state.showText(QStringLiteral("x\r\ny"), QStringLiteral("/p/user001.txt"));
-    QCOMPARE(w.find<QPlainTextEdit>("Text1")->toPlainText(), QStringLiteral("x\ny"));
-    QCOMPARE(w.find<QLabel>("LabelTXT")->text(), QStringLiteral("/p/user001.txt"));
-    QCOMPARE(w.find<QListWidget>("lstPrinters")->currentItem()->text(), QStringLiteral("Laser"));
+    w.state.showText("x\r\ny", "/p/user001.txt");
+    QCOMPARE(w.find<QPlainTextEdit>("Text1")->toPlainText() + w.find<QLabel>("LabelTXT")->text(), "x\ny/p/user001.txt");
+    QCOMPARE(w.find<QListWidget>("lstPrinters")->currentItem()->text(), "Laser");
     QVERIFY(!w.find<QPushButton>("Command1")->isEnabled());
     w.find<QPushButton>("Command2")->click();
     QVERIFY(w.find<QPushButton>("Command1")->isEnabled() && !w.state.isMonitoring());
@@ -71,28 +70,24 @@ void GuiTest::controlsCallTheServices()
 {
     Windows w;
     w.find<QComboBox>("cbxFileHeader")->setCurrentIndex(0);
-    QCOMPARE(w.trayIcon.tip.trimmed(), QStringLiteral("PC名(snagwell)"));
-    w.find<QLineEdit>("tbxFileHeader")->setText(QStringLiteral("会議"));
+    QCOMPARE(w.trayIcon.tip.trimmed(), "PC名(snagwell)");
+    w.find<QLineEdit>("tbxFileHeader")->setText("会議");
     w.find<QPushButton>("btnRegAdd")->click();
-    QCOMPARE(w.state.settings().registeredNames, QStringList{QStringLiteral("会議")});
-    QVERIFY(w.find<QLineEdit>("tbxFileHeader")->text().isEmpty());
+    QVERIFY(w.state.settings().registeredNames == QStringList{"会議"} && w.find<QLineEdit>("tbxFileHeader")->text().isEmpty());
     // A click turns a box on or off, a greyed one too.
     w.state.changeSettings([](Settings &s) { s.printAtOnce = Tick::Greyed; });
     for (const char *name : {"SaveTextCK", "PrintCK", "PrintCK"})
         w.find<QCheckBox>(name)->click();
-    QCOMPARE(w.state.settings().saveText, Tick::On);
-    QCOMPARE(w.state.settings().printAtOnce, Tick::Off);
-    w.find<QComboBox>("cbxFileType")->setCurrentIndex(3);
-    QCOMPARE(w.state.settings().pictureType, PictureType::Png);
+    QVERIFY(w.state.settings().saveText == Tick::On && w.state.settings().printAtOnce == Tick::Off);
     w.find<QListWidget>("lstPrinters")->setCurrentRow(0);
-    QCOMPARE(w.state.settings().printer, QStringLiteral("PDF"));
+    QCOMPARE(w.state.settings().printer, "PDF");
     // A text copied is saved, listed and shown with its path.
-    w.clipboard.setText(QStringLiteral("hello"));
+    w.clipboard.setText("hello");
     QListWidget *files = w.find<QListWidget>("File1");
     QCOMPARE(files->count(), 1);
     w.state.showText({}, {});
     Q_EMIT files->itemClicked(files->item(0));
-    QCOMPARE(w.find<QPlainTextEdit>("Text1")->toPlainText(), QStringLiteral("hello\n"));
+    QCOMPARE(w.find<QPlainTextEdit>("Text1")->toPlainText(), "hello\n");
     // The close box hides the window; the program goes on.
     w.settings.show();
     w.settings.close();
@@ -102,38 +97,34 @@ void GuiTest::controlsCallTheServices()
     w.dialogs.answers = {false};
     w.settings.show();
     w.settings.close();
-    QVERIFY(w.settings.isVisible() && w.dialogs.shown.last() == QStringLiteral("終了?Snagwellを終了します。"));
+    QVERIFY(w.settings.isVisible() && w.dialogs.shown.last() == "終了?Snagwellを終了します。");
 }
 
 void GuiTest::buttonWindowShowsTheHeaderAndKeepsItsPlace()
 {
     Windows w;
-    w.headers.addName(QStringLiteral("a&b"));
-    w.state.changeSettings([](Settings &s) { s.buttonWindowTop = s.buttonWindowLeft = QStringLiteral("1500"); });
+    w.headers.addName("a&b");
+    w.state.changeSettings([](Settings &s) { s.buttonWindowTop = s.buttonWindowLeft = "1500"; });
     w.state.setButtonWindowOpen(true);
     ButtonWindow *window = w.buttonWindow.window();
-    QVERIFY(window && window->isVisible());
-    QCOMPARE(window->windowTitle(), QStringLiteral("ﾕｰｻﾞｰ名"));
+    QVERIFY(window && window->isVisible() && window->windowTitle() == "ﾕｰｻﾞｰ名");
     QCOMPARE(window->pos(), QPoint(100, 100));
-    auto *menu = window->findChild<QMenu *>(QStringLiteral("mnuFileHeader"));
+    auto *menu = window->findChild<QMenu *>("mnuFileHeader");
     const QList<QAction *> entries = menu->actions();
     QCOMPARE(entries.size(), 5); // three modes, a separator, the name
-    QCOMPARE(entries.at(4)->text(), QStringLiteral("a&&b"));
+    QCOMPARE(entries.at(4)->text(), "a&&b");
     QVERIFY(entries.at(1)->isChecked());
     entries.at(4)->trigger();
-    QCOMPARE(w.headers.fileNameHeader(), QStringLiteral("a&b"));
-    QCOMPARE(window->windowTitle(), QStringLiteral("a&b"));
+    QCOMPARE(window->windowTitle(), w.headers.fileNameHeader());
     QVERIFY(entries.at(4)->isChecked() && !entries.at(1)->isChecked());
     // The button puts the screen on the clipboard, and it is captured.
     w.screen.screen = QImage(8, 8, QImage::Format_RGB32);
-    w.screen.screen.fill(Qt::white);
-    window->findChild<QPushButton *>(QStringLiteral("PrntScrnButton"))->click();
-    QCOMPARE(QDir(w.state.currentFolder()).entryList(QDir::Files), QStringList{QStringLiteral("a&b001.jpg")});
+    window->findChild<QPushButton *>("PrntScrnButton")->click();
+    QCOMPARE(QDir(w.state.currentFolder()).entryList(QDir::Files), QStringList{"a&b001.jpg"});
     window->move(150, 30);
     w.lifecycle.shutDown();
     QVERIFY(!w.buttonWindow.window());
-    QCOMPARE(w.state.settings().buttonWindowLeft, QStringLiteral("2250"));
-    QCOMPARE(w.state.settings().buttonWindowTop, QStringLiteral("450"));
+    QCOMPARE(w.state.settings().buttonWindowLeft + "," + w.state.settings().buttonWindowTop, "2250,450");
 }
 
 void GuiTest::aboutBox()
@@ -142,15 +133,14 @@ void GuiTest::aboutBox()
     w.find<QMenu>("mnuHelp")->actions().first()->trigger();
     auto *about = w.find<AboutBox>("frmAbout");
     QVERIFY(about && about->isVisible());
-    QCOMPARE(about->windowTitle(), QStringLiteral("Snagwellのﾊﾞｰｼﾞｮﾝ情報"));
-    QCOMPARE(about->findChild<QLabel *>(QStringLiteral("lblVersion"))->text(), versionText(QStringLiteral(SNAGWELL_VERSION)));
-    about->findChild<QPushButton *>(QStringLiteral("cmdSysInfo"))->click();
+    QCOMPARE(about->windowTitle(), "Snagwellのﾊﾞｰｼﾞｮﾝ情報");
+    about->findChild<QPushButton *>("cmdSysInfo")->click();
     QCOMPARE(w.information.starts, 1);
-    QVERIFY(w.dialogs.shown.last().endsWith(QStringLiteral("現時点ではｼｽﾃﾑ情報を使用できません")));
+    QVERIFY(w.dialogs.shown.last().endsWith("現時点ではｼｽﾃﾑ情報を使用できません"));
     w.information.installed = true;
-    about->findChild<QPushButton *>(QStringLiteral("cmdSysInfo"))->click();
-    QCOMPARE(w.dialogs.shown.count(QStringLiteral("Snagwell|現時点ではｼｽﾃﾑ情報を使用できません")), 1);
-    QCOMPARE(versionText(QStringLiteral("2.00.04")), QStringLiteral("ﾊﾞｰｼﾞｮﾝ 2.0.4"));
+    about->findChild<QPushButton *>("cmdSysInfo")->click();
+    QCOMPARE(w.dialogs.shown.count("Snagwell|現時点ではｼｽﾃﾑ情報を使用できません"), 1);
+    QCOMPARE(versionText("2.00.04"), "ﾊﾞｰｼﾞｮﾝ 2.0.4");
 }
 
 QTEST_MAIN(GuiTest)
