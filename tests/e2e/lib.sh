@@ -39,7 +39,9 @@ today() { LC_ALL=C date +%y%b%d; }
 vov() { printf '%s\r\n' "$@" | iconv -f UTF-8 -t CP932; }
 
 need Xvfb xdotool xclip xdpyinfo
-exec 5< <(Xvfb -displayfd 1 -screen 0 1280x800x24 -nolisten tcp 2>"$WORK/xvfb.log")
+# -noreset: a server that resets when its last client leaves (the probe
+# below) refuses the clients that come during the reset.
+exec 5< <(Xvfb -displayfd 1 -noreset -screen 0 1280x800x24 -nolisten tcp 2>"$WORK/xvfb.log")
 PIDS+=($!)
 read -r -t 20 display <&5 || skip "Xvfb did not start"
 export DISPLAY=:$display
