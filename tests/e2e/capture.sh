@@ -7,7 +7,7 @@ run=$WORK/run
 day=$run/SWData/$(today)
 mkdir -p "$day"
 vov "$run/SWData" ' 1 ' ' 0 ' 登録名 e2e ' 0 ' JPG ' 7日前' '' ' 0 ' '' '' >"$run/RAVuvivo.vov"
-echo earlier >"$day/e2e001.txt"
+echo earlier >"$day/e2e002.txt" # numbering goes on after the highest
 printf 'こんにちは\r\n世界\r\nline 3\r\n' | iconv -f UTF-8 -t CP932 >"$WORK/expected.txt"
 convert -size 320x200 gradient:blue-yellow "$WORK/picture.png"
 is() { [ "$(identify -format '%m %wx%h' "$1" 2>/dev/null)" = "$2" ]; }
@@ -15,9 +15,9 @@ is() { [ "$(identify -format '%m %wx%h' "$1" 2>/dev/null)" = "$2" ]; }
 start "$run"
 settings=$(window '^Snagwell 設定$') || fail "the settings window is shown"
 printf 'こんにちは\n世界\nline 3' | xclip -selection clipboard
-check "a copied text lands as e2e002.txt, in CP932 with CR LF" wait_for 15 cmp -s "$day/e2e002.txt" "$WORK/expected.txt"
+check "a copied text lands as e2e003.txt, in CP932 with CR LF" wait_for 15 cmp -s "$day/e2e003.txt" "$WORK/expected.txt"
 xclip -selection clipboard -t image/png -i "$WORK/picture.png"
-check "a copied picture lands as e2e003.jpg, a JPEG of its size" wait_for 15 is "$day/e2e003.jpg" 'JPEG 320x200'
+check "a copied picture lands as e2e004.jpg, a JPEG of its size" wait_for 15 is "$day/e2e004.jpg" 'JPEG 320x200'
 # After 解除 nothing is captured.
 xdotool mousemove --window "$settings" 158 36 click 1
 sleep 0.5
@@ -25,7 +25,7 @@ printf 'not while off' | xclip -selection clipboard
 sleep 1.5
 kill -TERM "$PID"
 check "the program ends on SIGTERM" wait_for 15 ended "$PID"
-check "the earlier capture is kept as it was" test "$(cat "$day/e2e001.txt")" = earlier
+check "the earlier capture is kept as it was" test "$(cat "$day/e2e002.txt")" = earlier
 check "no bitmap is left and nothing is saved after 解除" \
-    test "$(ls -A "$day" | tr '\n' ' ')" = "e2e001.txt e2e002.txt e2e003.jpg "
+    test "$(ls -A "$day" | tr '\n' ' ')" = "e2e002.txt e2e003.txt e2e004.jpg "
 finish
