@@ -61,7 +61,7 @@ leftovers() {
 
 for ((round = 1; round <= capturing; round++)); do
     format=${formats[round % 3]}
-    start_slowed "$format" 300 20000 || fail "the program starts after kill $round"
+    start_slowed "$format" 5000 20000 || fail "the program starts after kill $round"
     for ((k = 0; k < 6; k++)); do
         if ((k % 2)); then copy_text; else copy_picture; fi
         sleep 0.25
@@ -77,7 +77,7 @@ captured=${#whole[@]}
 hits=0
 for ((round = 1; round <= stopping; round++)); do
     format=${formats[round % 3]}
-    start_slowed "$format" 2000 60000 || fail "the program starts after kill $((capturing + round))"
+    start_slowed "$format" 100000 60000 || fail "the program starts after kill $((capturing + round))"
     copy_text
     sleep 0.3
     kill -TERM "$PID"
