@@ -15,9 +15,11 @@ is() { [ "$(identify -format '%m %wx%h' "$1" 2>/dev/null)" = "$2" ]; }
 start "$run"
 settings=$(window '^Snagwell 設定$') || fail "the settings window is shown"
 printf 'こんにちは\n世界\nline 3' | xclip -selection clipboard
-check "a copied text lands as e2e003.txt, in CP932 with CR LF" wait_for 15 cmp -s "$day/e2e003.txt" "$WORK/expected.txt"
+check "a copied text lands as e2e003.txt, in CP932 with CR LF" \
+    wait_for 15 cmp -s "$day/e2e003.txt" "$WORK/expected.txt"
 xclip -selection clipboard -t image/png -i "$WORK/picture.png"
-check "a copied picture lands as e2e004.jpg, a JPEG of its size" wait_for 15 is "$day/e2e004.jpg" 'JPEG 320x200'
+check "a copied picture lands as e2e004.jpg, a JPEG of its size" \
+    wait_for 15 is "$day/e2e004.jpg" 'JPEG 320x200'
 # After 解除 nothing is captured.
 xdotool mousemove --window "$settings" 158 36 click 1
 sleep 0.5

@@ -9,7 +9,8 @@ shopt -s extglob
 need convert identify djpeg
 slowio=$(dirname "$SNAGWELL")/libslowio.so
 [ -e "$slowio" ] || skip "$slowio is not built"
-preload="$(ldd "$SNAGWELL" | awk '/libasan/ {print $3}') $slowio" # a sanitized program wants its runtime first
+# A sanitized program wants its runtime first.
+preload="$(ldd "$SNAGWELL" | awk '/libasan/ {print $3}') $slowio"
 run=$WORK/run
 day=$run/SWData/$(today)
 mkdir -p "$day"
@@ -18,40 +19,50 @@ capturing=25 stopping=15 # kills while capturing, and at SIGTERM
 settings() { vov "$day" ' 1 ' ' 0 ' 登録名 kl ' 0 ' "$1" ' 7日前' '' ' 0 ' '' ''; }
 # Full-screen pictures of their own; their pixel signatures tell a whole capture.
 for i in 1 2 3 4; do
-    convert -size 1920x1080 "gradient:rgb($((i * 60)),20,90)-rgb(10,$((i * 50)),200)" -fill "rgb(250,$((i * 40)),0)" \
-        -draw "rectangle $((i * 300)),100 $((i * 300 + 200)),900" "png24:$WORK/$i.png"
+    convert -size 1920x1080 "gradient:rgb($((i * 60)),20,90)-rgb(10,$((i * 50)),200)" \
+        -fill "rgb(250,$((i * 40)),0)" -draw "rectangle $((i * 300)),100 $((i * 300 + 200)),900" \
+        "png24:$WORK/$i.png"
     identify -format '%#\n' "$WORK/$i.png" >>"$WORK/signatures"
 done
 copies=0
-text() { printf "kill test copy $1\r\nこんにちは $1\r\n" | iconv -f UTF-8 -t CP932; }
-copy_text() { copies=$((copies + 1)) && printf 'kill test copy %d\nこんにちは %d' $copies $copies | xclip -selection clipboard; }
+text() { printf 'kill test copy %s\r\nこんにちは %s\r\n' "$1" "$1" | iconv -f UTF-8 -t CP932; }
+copy_text() {
+    copies=$((copies + 1))
+    printf 'kill test copy %d\nこんにちは %d' $copies $copies | xclip -selection clipboard
+}
 copy_picture() { xclip -selection clipboard -t image/png -i "$WORK/$((RANDOM % 4 + 1)).png"; }
 start_slowed() { # start_slowed <format> <µs before a write> <µs before a rename or link>
     settings "$1" >"$run/RAVuvivo.vov"
     start "$run" LD_PRELOAD="$preload" SLOWIO_WRITE_US="$2" SLOWIO_PUBLISH_US="$3"
     shown '^Snagwell 設定$' 20
 }
-pause() { sleep "$(awk -v a="$1" -v b="$2" -v r=$RANDOM 'BEGIN { print (a + (b - a) * r / 32767) / 1000 }')"; }
+pause() { # pause <from ms> <to ms>: for a random time between
+    sleep "$(awk -v a="$1" -v b="$2" -v r=$RANDOM 'BEGIN { print (a + (b - a) * r / 32767) / 1000 }')"
+}
 
 declare -A seen
 whole=() problems=0 temporaries=0
 problem() { echo "PROBLEM: $*" >&2 && problems=$((problems + 1)); }
+whole_text() { cmp -s "$1" <(text "$(head -n 1 "$1" | tr -dc 0-9)"); }
+whole_picture() { grep -qx "$(identify -regard-warnings -format '%#' "$1" 2>&1)" "$WORK/signatures"; }
+whole_jpeg() { djpeg "$1" >/dev/null 2>&1 && [ "$(identify -format %wx%h "$1")" = 1920x1080 ]; }
 # leftovers <format>: what the killed run left is whole or a temporary.
 leftovers() {
     local path name
-    cmp -s "$run/RAVuvivo.vov" <(settings "$1") || problem "the settings file is not whole: $(od -c "$run/RAVuvivo.vov" | head -n 3)"
+    cmp -s "$run/RAVuvivo.vov" <(settings "$1") ||
+        problem "the settings file is not whole: $(od -c "$run/RAVuvivo.vov" | head -n 3)"
     for path in "$run"/RAVuvivo.vov?* "$day"/* "$day"/.[!.]*; do
-        [ -e "$path" ] && [ -z "${seen[$path]:-}" ] || continue
+        if [ ! -e "$path" ] || [ -n "${seen[$path]:-}" ]; then continue; fi
         seen[$path]=1
         name=${path##*/}
         case $name in
-        RAVuvivo.vov.??????) cmp -s "$path" <(settings "$1") || problem "$name is not a whole settings file" ;;&
-        RAVuvivo.vov.?????? | .kl[0-9][0-9][0-9]*.@(txt|bmp|jpg|png).??????) temporaries=$((temporaries + 1)) ;;
-        kl[0-9][0-9][0-9]*.txt) cmp -s "$path" <(text "$(head -n 1 "$path" | tr -dc 0-9)") || problem "$name is not a whole text" ;;&
-        kl[0-9][0-9][0-9]*.@(bmp|png)) grep -qx "$(identify -regard-warnings -format '%#' "$path" 2>&1)" "$WORK/signatures" ||
-            problem "$name is not a whole picture" ;;&
-        kl[0-9][0-9][0-9]*.jpg) djpeg "$path" >/dev/null 2>&1 && [ "$(identify -format %wx%h "$path")" = 1920x1080 ] ||
-            problem "$name is not a whole JPEG" ;;&
+        RAVuvivo.vov.??????)
+            cmp -s "$path" <(settings "$1") || problem "$name is not a whole settings file"
+            temporaries=$((temporaries + 1)) ;;
+        .kl[0-9][0-9][0-9]*.@(txt|bmp|jpg|png).??????) temporaries=$((temporaries + 1)) ;;
+        kl[0-9][0-9][0-9]*.txt) whole_text "$path" || problem "$name is not a whole text" ;;&
+        kl[0-9][0-9][0-9]*.@(bmp|png)) whole_picture "$path" || problem "$name is not a whole picture" ;;&
+        kl[0-9][0-9][0-9]*.jpg) whole_jpeg "$path" || problem "$name is not a whole JPEG" ;;&
         kl[0-9][0-9][0-9]*.@(txt|bmp|png|jpg)) whole+=("$path") ;;
         *) problem "a stranger: $name" ;;
         esac
@@ -86,10 +97,11 @@ for ((round = 1; round <= stopping; round++)); do
     wait "$PID" 2>/dev/null || true
     leftovers "$format"
 done
-echo "FIGURE: $((capturing + stopping)) kills, $hits of $stopping before the end at SIGTERM; ${#whole[@]} whole captures" \
-    "($captured from kills while capturing); $temporaries temporaries left"
+echo "FIGURE: $((capturing + stopping)) kills, $hits of $stopping before the end at SIGTERM;" \
+    "${#whole[@]} whole captures ($captured from kills while capturing); $temporaries temporaries left"
 check "after every kill every file is whole or a temporary, and no capture is lost" test "$problems" -eq 0
-check "the kills while capturing came after enough captures to prove anything" test "$captured" -gt "$capturing"
+check "the kills while capturing came after enough captures to prove anything" \
+    test "$captured" -gt "$capturing"
 
 # The next start ignores the temporaries and numbers on after the highest.
 highest=$(ls "$day" | sed -n 's/^kl\([0-9]*\)\..*/\1/p' | sort -n | tail -n 1)

@@ -11,7 +11,9 @@ PIDS=()
 failures=0
 cleanup() {
     local status=$?
-    ((status == 0 || status == 77)) || { echo "the program's log:"; cat "$WORK/log"; echo "Xvfb:"; cat "$WORK/xvfb.log"; } >&2 2>/dev/null || true
+    if ((status != 0 && status != 77)); then
+        { echo "the program's log:"; cat "$WORK/log"; echo "Xvfb:"; cat "$WORK/xvfb.log"; } >&2 2>/dev/null || true
+    fi
     kill "${PIDS[@]}" 2>/dev/null || true
     wait 2>/dev/null || true
     wait_for 5 test ! -e "/tmp/.X${display:-}-lock" || true # the X server is gone

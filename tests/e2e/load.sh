@@ -13,10 +13,11 @@ vov "$run/SWData" ' 1 ' ' 0 ' 登録名 ld ' 0 ' PNG ' 7日前' '' ' 0 ' '' '' >
 name() { if (($1 % 6)); then printf 'ld%03d.txt' "$1"; else printf 'ld%03d.png' "$1"; fi; }
 for ((i = 1; i <= total; i++)); do
     if ((i % 6)); then
-        printf 'コピー %d 番\r\n二行目 %d\r\nend\r\n' "$i" "$i" | iconv -f UTF-8 -t CP932 >"$WORK/copies/$(name "$i")"
+        printf 'コピー %d 番\r\n二行目 %d\r\nend\r\n' "$i" "$i" |
+            iconv -f UTF-8 -t CP932 >"$WORK/copies/$(name "$i")"
     else
-        convert -size 48x32 "xc:rgb($((i % 256)),$((i * 7 % 256)),$((i * 13 % 256)))" -fill "rgb($((255 - i % 256)),90,40)" \
-            -draw "rectangle 0,0 $((i % 48)),31" "png24:$WORK/copies/$(name "$i")"
+        convert -size 48x32 "xc:rgb($((i % 256)),$((i * 7 % 256)),$((i * 13 % 256)))" \
+            -fill "rgb($((255 - i % 256)),90,40)" -draw "rectangle 0,0 $((i % 48)),31" "png24:$WORK/copies/$(name "$i")"
     fi
 done
 
@@ -35,12 +36,13 @@ done
 echo "FIGURE: $((i - 1)) copies in $((($(date +%s%N) - began) / 1000000)) ms"
 check "exactly the $total captures are in the day folder, nothing else" \
     test "$(ls -A "$day")" = "$(ls -A "$WORK/copies")"
+pixels() { identify -format '%# %wx%h' "$1" 2>&1; }
 wrong=0
 for ((i = 1; i <= total; i++)); do
     if ((i % 6)); then
         cmp -s "$day/$(name "$i")" "$WORK/copies/$(name "$i")" && continue
     else
-        [ "$(identify -format '%# %wx%h' "$day/$(name "$i")" 2>&1)" = "$(identify -format '%# %wx%h' "$WORK/copies/$(name "$i")")" ] && continue
+        [ "$(pixels "$day/$(name "$i")")" = "$(pixels "$WORK/copies/$(name "$i")")" ] && continue
     fi
     wrong=$((wrong + 1))
     echo "copy $i is saved wrong"

@@ -21,7 +21,8 @@ printf '%s\n' "Listen $CUPS_SERVER" "Browsing No" "WebInterface No" "PreserveJob
 cupsd -f -c "$cups/cupsd.conf" -s "$cups/files.conf" >"$cups/cupsd.out" 2>&1 &
 PIDS+=($!)
 running() { lpstat -r 2>/dev/null | grep -q 'scheduler is running'; }
-wait_for 10 running || skip "cupsd cannot start here: $(tail -n 5 "$cups/cupsd.out" "$cups/log/error_log" 2>&1)"
+wait_for 10 eval "running || ended $!" && running ||
+    skip "cupsd cannot start here: $(tail -q -n 5 "$cups/cupsd.out" "$cups/log/error_log" 2>/dev/null)"
 for queue in Snagwell-PDF Office; do
     lpadmin -p "$queue" -v "file://$cups/out/$queue.pdf" -P "$ppd" -E 2>"$cups/err" ||
         skip "CUPS cannot add a printer here: $(cat "$cups/err")"
@@ -57,8 +58,8 @@ check "the printed text holds every line once, in order" \
     cmp -s <(pdftotext "$WORK/text.pdf" - 2>/dev/null | tr -d '\f' | sed '/^$/d') "$WORK/long.txt"
 pdftoppm -r 72 -f 1 -l 1 -singlefile -png "$WORK/text.pdf" "$WORK/text" || true
 read -r w h x y < <(ink "$WORK/text.png") || true
-check "page 1 is portrait, the text from its top left downwards (${w}x$h at $x,$y)" test \
-    "$(identify -format '%[fx:h>w]' "$WORK/text.png")" = 1 -a "${x:-99}" -lt 72 -a "${y:-99}" -lt 72 -a "${h:-0}" -gt $((3 * ${w:-0}))
+check "page 1 is portrait, the text from its top left downwards (${w}x$h at $x,$y)" \
+    test "$(identify -format '%[fx:h>w]' "$WORK/text.png")" = 1 -a $((x < 72 && y < 72 && h > 3 * w)) = 1
 
 # A picture is printed landscape at its own size: 320x200 pixels on a
 # 96 dpi screen are 240x150 points. Its top left corner is blue.
@@ -74,13 +75,16 @@ convert "$WORK/picture.png" -rotate '90<' "$WORK/view.png" || true
 read -r w h x y < <(ink "$WORK/view.png") || true
 check "the picture is printed at its own size at the top left (${w}x$h at $x,$y)" \
     test $(((w - 240) ** 2 <= 4 && (h - 150) ** 2 <= 4 && x < 72 && y < 72)) = 1
-check "the picture is printed landscape, its blue corner at the top left, nothing turned" test \
-    "$(colour "$WORK/view.png" $((x + 10)) $((y + 10)))$(colour "$WORK/view.png" $((x + w - 10)) $((y + 10)))$(
-        colour "$WORK/view.png" $((x + 10)) $((y + h - 10)))$(colour "$WORK/view.png" $((x + w - 10)) $((y + h - 10)))" = blueredredred
+corners=$(for at in "10 10" "$((w - 10)) 10" "10 $((h - 10))" "$((w - 10)) $((h - 10))"; do
+    colour "$WORK/view.png" $((x + ${at% *})) $((y + ${at#* }))
+done | tr -d '\n')
+check "the picture is printed landscape, its blue corner at the top left, nothing turned ($corners)" \
+    test "$corners" = blueredredred
 check "the system's default printer receives nothing" test "$(jobs_done Office)" = 0
 
 kill -TERM "$PID"
 check "the program ends on SIGTERM" wait_for 15 ended "$PID"
-check "the printer is saved as the system writes it" test "$(sed -n 9p "$run/RAVuvivo.vov")" = $'Snagwell-PDF\r'
+check "the printer is saved as the system writes it" \
+    test "$(sed -n 9p "$run/RAVuvivo.vov")" = $'Snagwell-PDF\r'
 ((failures == 0)) || tail -n 40 "$cups/log/error_log" >&2 || true
 finish

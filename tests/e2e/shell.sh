@@ -26,7 +26,8 @@ before=$(md5sum <"$run/RAVuvivo.vov")
 start "$run"
 check "a second instance shows its message (snagwellは起動しています)" answer '^Snagwell$'
 check "a second instance ends" wait_for 15 ended "$PID"
-check "a second instance touches nothing" test "$(md5sum <"$run/RAVuvivo.vov")" = "$before" -a -z "$(ls -A "$day")"
+check "a second instance touches nothing" \
+    test "$(md5sum <"$run/RAVuvivo.vov")" = "$before" -a -z "$(ls -A "$day")"
 check "the first instance runs on" kill -0 "$first"
 PID=$first stop TERM "$run" "$WORK/first.vov"
 

@@ -21,12 +21,15 @@ for kind in text image; do
     sleep 7 # the program gives up after Qt's clipboard timeout of 5 s
     n=$(ls "$day" | wc -l)
     printf 'after the owner' | xclip -selection clipboard
-    check "a text copied next lands as the next number" wait_for 20 cmp -s "$day/$(printf 'ow%03d.txt' $((n + 1)))" "$WORK/after.txt"
+    check "a text copied next lands as the next number" \
+        wait_for 20 cmp -s "$day/$(printf 'ow%03d.txt' $((n + 1)))" "$WORK/after.txt"
     xclip -selection clipboard -t image/png -i "$WORK/after.png"
-    check "a picture copied next lands as the next number" wait_for 20 pixels "$day/$(printf 'ow%03d.bmp' $((n + 2)))"
+    check "a picture copied next lands as the next number" \
+        wait_for 20 pixels "$day/$(printf 'ow%03d.bmp' $((n + 2)))"
 done
 printf '' | xclip -selection clipboard
-check "an empty text copied is a capture of its own" wait_for 20 test -e "$day/ow005.txt" -a ! -s "$day/ow005.txt"
+check "an empty text copied is a capture of its own" \
+    wait_for 20 test -e "$day/ow005.txt" -a ! -s "$day/ow005.txt"
 check "the program lives on" kill -0 "$PID"
 check "nothing is kept of what the owners never gave" \
     test "$(ls -A "$day" | tr '\n' ' ')" = "ow001.txt ow002.bmp ow003.txt ow004.bmp ow005.txt "
