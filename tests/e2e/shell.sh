@@ -1,65 +1,48 @@
 #!/usr/bin/env bash
-# The application shell end to end: first run, second instance, signals.
+# The program's life end to end: a first run, a second instance, the stop
+# requests, and a start from an old day folder.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-start_x
-
-run=$WORK/first
-mkdir -p "$run"
-settings=$run/RAVuvivo.vov
-
-# First run: the settings are initialised and said so; without a tray the
-# settings window is shown.
-start_snagwell "$run"
-first=$SNAGWELL_PID
-check "first run says the settings were initialised" answer_box Return
-check "first run writes the settings file" wait_file "$settings"
+run=$WORK/run
 day=$run/SWData/$(today)
-expected=$(printf '%s\r\n 0 \r\n 0 \r\n\xd5\xb0\xbb\xde\xb0\x96\xbc\r\n\r\n-1 \r\nJPG\r\n 7\x93\xfa\x91O\r\n\r\n 0 \r\n\r\n\r\n' "$day" | od -An -tx1)
-check "the settings file holds the first-run values byte for byte" \
-    test "$(od -An -tx1 <"$settings")" = "$expected"
-check "first run makes SWData and today's folder" test -d "$day"
+mkdir "$run"
+vov "$day" ' 0 ' ' 0 ' ﾕｰｻﾞｰ名 '' '-1 ' JPG ' 7日前' '' ' 0 ' '' '' >"$WORK/first.vov"
+
+# stop <signal> <folder> <expected settings>: an orderly end that writes them.
+stop() {
+    rm "$2/RAVuvivo.vov"
+    kill -"$1" "$PID"
+    check "SIG$1 ends the program" wait_for 15 ended "$PID"
+    check "SIG$1 writes the settings" cmp "$2/RAVuvivo.vov" "$3"
+}
+
+start "$run"
+first=$PID
+check "a first run shows its message (設定を初期化しました。)" answer '^Snagwell$'
+check "a first run writes the settings byte for byte" wait_for 5 cmp -s "$run/RAVuvivo.vov" "$WORK/first.vov"
+check "a first run makes SWData/$(today)" test -d "$day"
 check "without a tray the settings window is shown" shown '^Snagwell 設定$'
 
-# A second instance says so and ends, touching nothing.
-before=$(md5sum <"$settings")
-start_snagwell "$run"
-second=$SNAGWELL_PID
-check "a second instance shows its message" answer_box Return
-check "a second instance ends" wait_exit "$second"
-check "a second instance leaves the settings file alone" test "$(md5sum <"$settings")" = "$before"
-check "the first instance still runs" kill -0 "$first"
+before=$(md5sum <"$run/RAVuvivo.vov")
+start "$run"
+check "a second instance shows its message (snagwellは起動しています)" answer '^Snagwell$'
+check "a second instance ends" wait_for 15 ended "$PID"
+check "a second instance touches nothing" \
+    test "$(md5sum <"$run/RAVuvivo.vov")" = "$before" -a -z "$(ls -A "$day")"
+check "the first instance runs on" kill -0 "$first"
+PID=$first stop TERM "$run" "$WORK/first.vov"
 
-# SIGTERM ends the program as a confirmed quit: the settings are written.
-rm "$settings"
-kill -TERM "$first"
-check "SIGTERM ends the program" wait_exit "$first"
-check "SIGTERM writes the settings" test -s "$settings"
-check "the settings written at SIGTERM are those read" \
-    test "$(od -An -tx1 <"$settings")" = "$expected"
-
-# A later start says nothing and goes on from today's folder.
-start_snagwell "$run"
-later=$SNAGWELL_PID
-check "a later start shows the settings window" shown '^Snagwell 設定$'
-sleep 1
-check "a later start shows no message" \
-    test -z "$(xdotool search --onlyvisible --name '^Snagwell$' 2>/dev/null || true)"
-kill -HUP "$later"
-check "SIGHUP ends the program" wait_exit "$later"
-
-# A start whose settings name yesterday's day folder ends in today's.
-run2=$WORK/later
-mkdir -p "$run2/SWData/05Nov14"
-printf '%s\r\n 1 \r\n 0 \r\nPC名\r\n\r\n-1 \r\nPNG\r\nしない\r\n\r\n 0 \r\n\r\n\r\n' \
-    "$run2/SWData/05Nov14" | iconv -f UTF-8 -t CP932 >"$run2/RAVuvivo.vov"
-start_snagwell "$run2"
-pid=$SNAGWELL_PID
-check "a start from an old day folder makes today's" wait_file "$run2/SWData/$(today)"
-wait_for_window '^Snagwell 設定$' >/dev/null || true
-kill -INT "$pid"
-check "SIGINT ends the program" wait_exit "$pid"
-check "the settings now name today's folder" \
-    grep -q "^$run2/SWData/$(today)"$'\r'"$" "$run2/RAVuvivo.vov"
-check "the other settings survive" grep -q "^PNG"$'\r'"$" "$run2/RAVuvivo.vov"
-
+# A later start from an old day folder says nothing and enters today's.
+old() { vov "$1" ' 1 ' ' 0 ' PC名 '' '-1 ' PNG しない '' ' 0 ' '' ''; }
+for signal in HUP INT; do
+    run=$WORK/$signal
+    mkdir -p "$run/SWData/05Nov14"
+    old "$run/SWData/05Nov14" >"$run/RAVuvivo.vov"
+    old "$run/SWData/$(today)" >"$WORK/$signal.vov"
+    start "$run"
+    check "a start from an old day folder makes today's" wait_for 15 test -d "$run/SWData/$(today)"
+    check "a later start shows the settings window" shown '^Snagwell 設定$'
+    sleep 0.5
+    check "a later start shows no message" none '^Snagwell$' 100
+    stop "$signal" "$run" "$WORK/$signal.vov"
+done
 finish

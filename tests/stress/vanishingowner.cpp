@@ -1,8 +1,5 @@
-// A clipboard owner that goes away in the middle of a transfer: it offers
-// text (or a picture), and when a program asks for the data it ends at once,
-// without answering. Used by the end-to-end test of that fault.
-//   vanishingowner text|image
-
+// A clipboard owner that ends without answering as soon as a program asks
+// for its data, which is text or a picture: vanishingowner text|image
 #include <unistd.h>
 
 #include <QClipboard>
@@ -11,25 +8,18 @@
 #include <QTimer>
 
 namespace {
-
 class VanishingData final : public QMimeData
 {
 public:
-    explicit VanishingData(QString format) : m_format(std::move(format)) {}
+    explicit VanishingData(const QString &format) : m_format(format) {}
     QStringList formats() const override { return {m_format}; }
-    bool hasFormat(const QString &format) const override { return format == m_format; }
 
 protected:
-    QVariant retrieveData(const QString &, QMetaType) const override
-    {
-        // Asked for the data itself, not only for what is offered: vanish.
-        ::_exit(0);
-    }
+    QVariant retrieveData(const QString &, QMetaType) const override { ::_exit(0); }
 
 private:
     QString m_format;
 };
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -38,7 +28,6 @@ int main(int argc, char *argv[])
     const bool image = argc > 1 && qstrcmp(argv[1], "image") == 0;
     QGuiApplication::clipboard()->setMimeData(
         new VanishingData(image ? QStringLiteral("image/png") : QStringLiteral("text/plain")));
-    // Nobody asked within a minute: the test has gone.
-    QTimer::singleShot(60000, &app, &QCoreApplication::quit);
+    QTimer::singleShot(60000, &app, &QCoreApplication::quit); // nobody asked: the test has gone
     return QGuiApplication::exec();
 }

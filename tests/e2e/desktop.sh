@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# The desktop end to end under a real panel (trayer): the tray icon and its
+# menus, and the button window whose 画面保存 copies the screen.
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+need trayer convert identify
+trayer --edge bottom --align right --widthtype pixel --width 120 --height 32 \
+    --SetDockType false --transparent false >/dev/null 2>&1 &
+PIDS+=($!)
+shown '^panel$' || skip "trayer did not start"
+
+run=$WORK/tray
+mkdir "$run"
+start "$run"
+check "a first run shows its message" answer '^Snagwell$'
+tip='^ﾕｰｻﾞｰ名\(snagwell\)$'
+icon=$(window "$tip") || fail "the tray icon carries the tip ﾕｰｻﾞｰ名(snagwell)"
+check "with a tray the settings window stays hidden" none '^Snagwell 設定$'
+# menu <button> <title> <other title>: a click on the icon pops up that menu alone.
+menu() {
+    eval "$(xdotool getwindowgeometry --shell "$icon")"
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click "$1"
+    shown "$2" 5 && none "$3"
+}
+check "a left click pops up the menu 表示 alone" menu 1 '^表示$' '^ファイル$'
+xdotool key Escape
+sleep 0.3
+check "a right click pops up the menu ファイル alone" menu 3 '^ファイル$' '^表示$'
+xdotool key Escape
+sleep 0.3
+menu 1 '^表示$' '^ファイル$' && xdotool key Down Return
+check "表示 > 設定画面 shows the settings window" shown '^Snagwell 設定$' 5
+mv "$run/RAVuvivo.vov" "$WORK/read.vov"
+menu 3 '^ファイル$' '^表示$' && xdotool key Down Return
+check "ファイル > 終了 asks first" answer '^終了$'
+check "OK ends the program" wait_for 15 ended "$PID"
+check "quitting writes the settings" cmp "$run/RAVuvivo.vov" "$WORK/read.vov"
+check "the icon is gone" none "$tip"
+
+# The button window, titled with the header, at top 1500 and left 3000 twips.
+run=$WORK/button
+day=$run/SWData/$(today)
+mkdir -p "$run/SWData"
+vov "$run/SWData" ' 0 ' ' 0 ' 登録名 ps ' 0 ' JPG ' 7日前' '' ' 1 ' 1500 3000 >"$run/RAVuvivo.vov"
+start "$run"
+button=$(window '^ps$') || fail "the button window is shown, titled ps"
+at() { xdotool getwindowgeometry "$button" | grep -q "Position: $1 "; }
+check "the button window stands at the saved place" wait_for 5 at 200,100
+is() { [ "$(identify -format '%m %wx%h' "$1" 2>/dev/null)" = "$2" ]; }
+xdotool mousemove --window "$button" 66 15 click 1
+check "画面保存 copies the screen, captured as ps001.jpg" wait_for 15 is "$day/ps001.jpg" 'JPEG 1280x800'
+mean() { convert "$day/ps001.jpg" -crop "$1" +repage -format '%[fx:int(100*mean)]' info:; }
+check "the picture shows the button window on the black screen" \
+    test "$(mean 134x29+200+100)" -gt 30 -a "$(mean 400x300+700+400)" -lt 5
+check "nothing else is saved" test "$(ls "$day")" = ps001.jpg
+check "the screen is left on the clipboard" \
+    test "$(xclip -o -selection clipboard -t image/png | identify -format %wx%h -)" = 1280x800
+# Moved by hand to 300, 150 pixels: 4500, 2250 twips are written at the end.
+xdotool windowmove --sync "$button" 300 150 2>/dev/null || xdotool windowmove "$button" 300 150
+sleep 0.5
+kill -TERM "$PID"
+check "the program ends on SIGTERM" wait_for 15 ended "$PID"
+check "the button window's setting and new place are written" \
+    test "$(sed -n '10,12p' "$run/RAVuvivo.vov" | tr -d '\r' | paste -sd,)" = ' 1 ,2250,4500'
+finish
