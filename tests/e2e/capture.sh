@@ -14,6 +14,8 @@ is() { [ "$(identify -format '%m %wx%h' "$1" 2>/dev/null)" = "$2" ]; }
 
 start "$run"
 settings=$(window '^Snagwell 設定$') || fail "the settings window is shown"
+echo "file://$WORK/picture.png" | xclip -selection clipboard -t text/uri-list # a file list is no text
+sleep 1
 printf 'こんにちは\n世界\nline 3' | xclip -selection clipboard
 check "a copied text lands as e2e003.txt, in CP932 with CR LF" \
     wait_for 15 cmp -s "$day/e2e003.txt" "$WORK/expected.txt"

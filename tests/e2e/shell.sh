@@ -15,6 +15,9 @@ stop() {
     check "SIG$1 writes the settings" cmp "$2/RAVuvivo.vov" "$3"
 }
 
+status=0
+out=$(cd "$run" && DISPLAY=:99 QT_QPA_PLATFORM= "$SNAGWELL" 2>&1) || status=$?
+check "a display that cannot be opened is named, exit 1" test "$status" = 1 -a -n "$(grep -F ':99' <<<"$out")"
 start "$run"
 first=$PID
 check "a first run shows its message (設定を初期化しました。)" answer '^Snagwell$'
