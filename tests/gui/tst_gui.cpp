@@ -39,6 +39,7 @@ private Q_SLOTS:
     void controlsCallTheServices();
     void buttonWindowShowsTheHeaderAndKeepsItsPlace();
     void aboutBox();
+    void largePicturesAreDecoded();
 };
 
 void GuiTest::settingsWindowFollowsTheState()
@@ -141,6 +142,18 @@ void GuiTest::aboutBox()
     about->findChild<QPushButton *>("cmdSysInfo")->click();
     QCOMPARE(w.dialogs.shown.count("Snagwell|現時点ではｼｽﾃﾑ情報を使用できません"), 1);
     QCOMPARE(versionText("2.00.04"), "ﾊﾞｰｼﾞｮﾝ 2.0.4");
+}
+
+void GuiTest::largePicturesAreDecoded()
+{
+    // Past Qt's 128 MB default, up to what the converters take.
+    SystemClipboard clipboard;
+    QImage big(8688, 5792, QImage::Format_RGB32);
+    big.fill(Qt::white);
+    QByteArray png;
+    QBuffer buffer(&png);
+    QVERIFY(buffer.open(QIODevice::WriteOnly) && big.save(&buffer, "PNG"));
+    QCOMPARE(QImage::fromData(png).size(), big.size());
 }
 
 QTEST_MAIN(GuiTest)

@@ -104,6 +104,8 @@ void StressTest::fullDisk()
         return;
     }
     QVERIFY(p.dialogs.shown.isEmpty());
+    // A capture lost is told; a bitmap kept unconverted is not lost.
+    QCOMPARE(p.trayIcon.notices.size(), left.isEmpty() ? 1 : 0);
     // Capturing goes on once there is room again.
     p.clipboard.setText(QStringLiteral("after"));
     p.clipboard.setImage(image);
