@@ -166,6 +166,12 @@ struct RecordingSystemInformation final : SystemInformation
     int starts = 0;
 };
 
+inline QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
 // The program without windows, started in a fresh folder.
 struct Program
 {

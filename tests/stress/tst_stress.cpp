@@ -34,8 +34,7 @@ void limitFileSize(rlim_t bytes)
 
 qint64 residentBytes()
 {
-    QFile status(QStringLiteral("/proc/self/statm"));
-    return status.open(QIODevice::ReadOnly) ? status.readAll().split(' ').value(1).toLongLong() * 4096 : -1;
+    return bytesOf("/proc/self/statm").split(' ').value(1).toLongLong() * 4096;
 }
 
 } // namespace
@@ -53,66 +52,52 @@ private Q_SLOTS:
 void StressTest::fullDisk_data()
 {
     QTest::addColumn<QString>("stage");
+    QTest::addColumn<qint64>("limit");
     QTest::addColumn<QStringList>("left");
-    QTest::newRow("text cut off") << "text" << QStringList{};
-    QTest::newRow("bitmap cut off") << "bitmap" << QStringList{};
-    QTest::newRow("conversion cut off keeps the bitmap whole") << "conversion" << QStringList{"OFFICE-PC001.bmp"};
-    QTest::newRow("settings write keeps the old file") << "settings" << QStringList{};
+    const qint64 bitmap = 54 + 400 * 100 * 3;
+    QTest::newRow("text cut off") << "text" << qint64(8192) << QStringList{};
+    QTest::newRow("bitmap cut off") << "picture" << bitmap / 2 << QStringList{};
+    QTest::newRow("conversion cut off keeps the bitmap whole") << "picture" << bitmap << QStringList{"OFFICE-PC001.bmp"};
+    QTest::newRow("settings write keeps the old file") << "settings" << qint64(64) << QStringList{};
 }
 
 void StressTest::fullDisk()
 {
     QFETCH(QString, stage);
+    QFETCH(qint64, limit);
     QFETCH(QStringList, left);
     Program p;
     p.start();
     p.headers.chooseMode(HeaderMode::Pc);
-    p.state.changeSettings([](Settings &s) {
-        s.saveText = Tick::On;
-        s.pictureType = PictureType::Png;
-    });
+    p.state.changeSettings([](Settings &s) { s.saveText = Tick::On, s.pictureType = PictureType::Png; });
     p.dialogs.shown.clear();
     const QImage image = noise(400, 100);
-    const qint64 bitmap = 54 + 400 * 100 * 3;
-    QFile file(p.state.settingsFilePath());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray settings = file.readAll();
-    file.close();
-    if (stage == QLatin1String("text")) {
-        limitFileSize(8 * 1024);
+    const QByteArray settings = bytesOf(p.state.settingsFilePath());
+    limitFileSize(limit);
+    if (stage == "text")
         p.clipboard.setText(QString(64 * 1024, u'x'));
-    } else if (stage == QLatin1String("bitmap")) {
-        limitFileSize(bitmap / 2);
+    else if (stage == "picture")
         p.clipboard.setImage(image);
-    } else if (stage == QLatin1String("conversion")) {
-        limitFileSize(bitmap);
-        p.clipboard.setImage(image);
-    } else {
-        limitFileSize(64);
-        p.headers.addName(QString(100, u'n'));
-        p.lifecycle.shutDown();
-    }
+    else
+        p.headers.addName("name"), p.lifecycle.shutDown();
     limitFileSize(RLIM_INFINITY);
     QCOMPARE(QDir(p.state.currentFolder()).entryList(QDir::Files | QDir::Hidden), left);
     if (!left.isEmpty())
         QCOMPARE(QImage(p.file(left.first())).convertToFormat(QImage::Format_RGB32), image);
-    if (stage == QLatin1String("settings")) {
-        // Said once, and the file as it was.
-        QCOMPARE(p.dialogs.shown.filter(QStringLiteral("に書き込めません")).size(), 1);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), settings);
+    if (stage == "settings") { // said once, and the file as it was
+        QCOMPARE(p.dialogs.shown.filter("に書き込めません").size(), 1);
+        QCOMPARE(bytesOf(p.state.settingsFilePath()), settings);
         return;
     }
     QVERIFY(p.dialogs.shown.isEmpty());
     // A capture lost is told; a bitmap kept unconverted is not lost.
     QCOMPARE(p.trayIcon.notices.size(), left.isEmpty() ? 1 : 0);
     // Capturing goes on once there is room again.
-    p.clipboard.setText(QStringLiteral("after"));
+    p.clipboard.setText("after");
     p.clipboard.setImage(image);
-    const QString next = QStringLiteral("OFFICE-PC%1").arg(left.size() + 1, 3, 10, QLatin1Char('0'));
-    QVERIFY(QFileInfo::exists(p.file(next + QStringLiteral(".txt"))));
-    QCOMPARE(QImage(p.file(QStringLiteral("OFFICE-PC%1.png").arg(left.size() + 2, 3, 10, QLatin1Char('0'))))
-                 .convertToFormat(QImage::Format_RGB32), image);
+    const auto name = [&](qsizetype n, const char *type) { return p.file(QString("OFFICE-PC%1.%2").arg(n, 3, 10, QChar(u'0')).arg(type)); };
+    QCOMPARE(bytesOf(name(left.size() + 1, "txt")), "after\r\n");
+    QCOMPARE(QImage(name(left.size() + 2, "png")).convertToFormat(QImage::Format_RGB32), image);
 }
 
 void StressTest::thousandPicturesInOneRun()
@@ -138,7 +123,7 @@ void StressTest::thousandPicturesInOneRun()
     const QStringList files = QDir(p.state.currentFolder()).entryList(QDir::Files | QDir::Hidden);
     QCOMPARE(files.size(), captures);
     for (int i = 1; i <= captures; ++i)
-        QVERIFY(files.contains(QStringLiteral("OFFICE-PC%1.jpg").arg(i, 3, 10, QLatin1Char('0'))));
+        QVERIFY(files.contains(QString("OFFICE-PC%1.jpg").arg(i, 3, 10, QChar(u'0'))));
     const qint64 growth = residentBytes() - settled;
     qInfo("%d captures; resident memory grew by %.1f MB after the first 100", captures, growth / 1048576.0);
 #if !defined(__SANITIZE_ADDRESS__)
