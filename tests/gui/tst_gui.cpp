@@ -15,11 +15,11 @@ namespace {
 
 struct Windows : Program
 {
-    Windows() { start(); }
+    Windows() { start(), dialogs.shown.clear(); }
     template <typename T> T *find(const char *name) const
     {
         for (QWidget *top : QApplication::topLevelWidgets())
-            if (auto *child = top->objectName() == QLatin1String(name) ? qobject_cast<T *>(top) : top->findChild<T *>(QLatin1String(name)))
+            if (auto *child = top->objectName() == name ? qobject_cast<T *>(top) : top->findChild<T *>(name))
                 return child;
         return nullptr;
     }
@@ -82,23 +82,23 @@ void GuiTest::controlsCallTheServices()
     QVERIFY(w.state.settings().saveText == Tick::On && w.state.settings().printAtOnce == Tick::Off);
     w.find<QListWidget>("lstPrinters")->setCurrentRow(0);
     QCOMPARE(w.state.settings().printer, "PDF");
-    // A text copied is saved, listed and shown with its path.
+    // A text copied is saved and listed; a click on it shows it.
     w.clipboard.setText("hello");
     QListWidget *files = w.find<QListWidget>("File1");
     QCOMPARE(files->count(), 1);
     w.state.showText({}, {});
     Q_EMIT files->itemClicked(files->item(0));
     QCOMPARE(w.find<QPlainTextEdit>("Text1")->toPlainText(), "hello\n");
-    // The close box hides the window; the program goes on.
-    w.settings.show();
-    w.settings.close();
-    QVERIFY(!w.settings.isVisible() && !w.lifecycle.hasEnded());
-    // Without a tray nothing else would reach the program: closing asks.
-    w.trayIcon.available = false;
-    w.dialogs.answers = {false};
-    w.settings.show();
-    w.settings.close();
-    QVERIFY(w.settings.isVisible() && w.dialogs.shown.last() == "終了?Snagwellを終了します。");
+    // The close box hides the window; without a tray nothing else would
+    // reach the program, so there it asks to quit.
+    for (const bool tray : {true, false}) {
+        w.trayIcon.available = tray;
+        w.dialogs.answers = {false};
+        w.settings.show();
+        w.settings.close();
+        QVERIFY(w.settings.isVisible() != tray && !w.lifecycle.hasEnded());
+    }
+    QCOMPARE(w.dialogs.shown.last(), "終了?Snagwellを終了します。");
 }
 
 void GuiTest::buttonWindowShowsTheHeaderAndKeepsItsPlace()
@@ -110,11 +110,9 @@ void GuiTest::buttonWindowShowsTheHeaderAndKeepsItsPlace()
     ButtonWindow *window = w.buttonWindow.window();
     QVERIFY(window && window->isVisible() && window->windowTitle() == "ﾕｰｻﾞｰ名");
     QCOMPARE(window->pos(), QPoint(100, 100));
-    auto *menu = window->findChild<QMenu *>("mnuFileHeader");
-    const QList<QAction *> entries = menu->actions();
+    const QList<QAction *> entries = window->findChild<QMenu *>("mnuFileHeader")->actions();
     QCOMPARE(entries.size(), 5); // three modes, a separator, the name
-    QCOMPARE(entries.at(4)->text(), "a&&b");
-    QVERIFY(entries.at(1)->isChecked());
+    QVERIFY(entries.at(4)->text() == "a&&b" && entries.at(1)->isChecked());
     entries.at(4)->trigger();
     QCOMPARE(window->windowTitle(), w.headers.fileNameHeader());
     QVERIFY(entries.at(4)->isChecked() && !entries.at(1)->isChecked());
@@ -133,14 +131,13 @@ void GuiTest::aboutBox()
     Windows w;
     w.find<QMenu>("mnuHelp")->actions().first()->trigger();
     auto *about = w.find<AboutBox>("frmAbout");
-    QVERIFY(about && about->isVisible());
-    QCOMPARE(about->windowTitle(), "Snagwellのﾊﾞｰｼﾞｮﾝ情報");
-    about->findChild<QPushButton *>("cmdSysInfo")->click();
-    QCOMPARE(w.information.starts, 1);
-    QVERIFY(w.dialogs.shown.last().endsWith("現時点ではｼｽﾃﾑ情報を使用できません"));
-    w.information.installed = true;
-    about->findChild<QPushButton *>("cmdSysInfo")->click();
-    QCOMPARE(w.dialogs.shown.count("Snagwell|現時点ではｼｽﾃﾑ情報を使用できません"), 1);
+    QVERIFY(about && about->isVisible() && about->windowTitle() == "Snagwellのﾊﾞｰｼﾞｮﾝ情報");
+    for (const bool installed : {false, true}) {
+        w.information.installed = installed;
+        about->findChild<QPushButton *>("cmdSysInfo")->click();
+    }
+    QCOMPARE(w.information.starts, 2);
+    QCOMPARE(w.dialogs.shown, QStringList{"Snagwell|現時点ではｼｽﾃﾑ情報を使用できません"});
     QCOMPARE(versionText("2.00.04"), "ﾊﾞｰｼﾞｮﾝ 2.0.4");
 }
 
