@@ -47,12 +47,8 @@ class AppTest : public QObject
 private Q_SLOTS:
     void capture_data();
     void capture();
-    void headerChoice_data();
-    void headerChoice();
-    void folderButtons_data();
-    void folderButtons();
-    void previewButtons_data();
-    void previewButtons();
+    void sequences_data();
+    void sequences();
     void startUp_data();
     void startUp();
     void stopDeletesOldDayFolders();
@@ -158,152 +154,107 @@ void AppTest::capture()
     }
 }
 
-void AppTest::headerChoice_data()
+void AppTest::sequences_data()
 {
     QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("header");
-    QTest::addColumn<QString>("tip");
-    QTest::newRow("mode PC") << QStringList{"mode:0"} << QStringList{} << -1 << "OFFICE-PC" << "PC名(snagwell)";
-    QTest::newRow("add chooses the name") << QStringList{"mode:3", "add:会議"} << QStringList{"会議"} << 0 << "会議" << "会議(snagwell)";
-    QTest::newRow("blanks around a name are not in the header") << QStringList{"mode:3", "add:\u3000会議 "} << QStringList{"\u3000会議 "} << 0 << "会議" << "会議 (snagwell)";
-    QTest::newRow("name chosen under another mode keeps the tip") << QStringList{"add:a", "add:b", "name:0"} << QStringList{"a", "b"} << 0 << "user" << "ﾕｰｻﾞｰ名(snagwell)";
-    QTest::newRow("the empty entry goes when nothing is chosen") << QStringList{"names:", "add:x"} << QStringList{"x"} << 0 << "user" << "ﾕｰｻﾞｰ名(snagwell)";
-    QTest::newRow("names without a choice stay") << QStringList{"names:a,b", "add:c"} << QStringList{"a", "b", "c"} << 2 << "user" << "ﾕｰｻﾞｰ名(snagwell)";
-    QTest::newRow("same name twice chooses the first") << QStringList{"add:a", "add:b", "add:a"} << QStringList{"a", "b", "a"} << 0 << "user" << "ﾕｰｻﾞｰ名(snagwell)";
-    QTest::newRow("declined or empty adds nothing") << QStringList{"no", "add:a", "add:"} << QStringList{} << -1 << "user" << "ﾕｰｻﾞｰ名(snagwell)";
-    QTest::newRow("delete chooses the one before") << QStringList{"add:a", "add:b", "add:c", "del"} << QStringList{"a", "b"} << 1 << "user" << "ﾕｰｻﾞｰ名(snagwell)";
-    QTest::newRow("delete the first chooses the new first") << QStringList{"mode:3", "add:a", "add:b", "name:0", "del"} << QStringList{"b"} << 0 << "b" << "b(snagwell)";
-    QTest::newRow("delete the last leaves the empty header") << QStringList{"mode:3", "add:a", "del"} << QStringList{} << -1 << "" << "(snagwell)";
-    QTest::newRow("declined delete") << QStringList{"add:a", "no", "del"} << QStringList{"a"} << 0 << "user" << "ﾕｰｻﾞｰ名(snagwell)";
-    QTest::newRow("a name with a comma is refused") << QStringList{"add:a,b"} << QStringList{} << -1 << "user" << "ﾕｰｻﾞｰ名(snagwell)";
-    QTest::newRow("a name too long for a file name is refused") << QStringList{"add:long"} << QStringList{} << -1 << "user" << "ﾕｰｻﾞｰ名(snagwell)";
-    QTest::newRow("button menu chooses 登録名 and the name") << QStringList{"add:a", "add:b", "button:1"} << QStringList{"a", "b"} << 1 << "b" << "b(snagwell)";
+    QTest::addColumn<QString>("expected"); // "key=value; ...": only the keys named are compared
+    const QString user = "header=user; tip=ﾕｰｻﾞｰ名(snagwell)";
+    // The header choice and the registered names.
+    QTest::newRow("mode PC") << QStringList{"mode:0"} << "header=OFFICE-PC; tip=PC名(snagwell)";
+    QTest::newRow("add chooses the name") << QStringList{"mode:3", "add:会議"} << "names=会議; index=0; header=会議; tip=会議(snagwell)";
+    QTest::newRow("blanks around a name are not in the header") << QStringList{"mode:3", "add:\u3000会議 "} << "names=\u3000会議 ; header=会議";
+    QTest::newRow("name chosen under another mode keeps the tip") << QStringList{"add:a", "add:b", "name:0"} << "names=a,b; index=0; " + user;
+    QTest::newRow("the empty entry goes when nothing is chosen") << QStringList{"names:", "add:x"} << "names=x; index=0";
+    QTest::newRow("names without a choice stay") << QStringList{"names:a,b", "add:c"} << "names=a,b,c; index=2; " + user;
+    QTest::newRow("same name twice chooses the first") << QStringList{"add:a", "add:b", "add:a"} << "names=a,b,a; index=0";
+    QTest::newRow("declined or empty adds nothing") << QStringList{"no", "add:a", "add:"} << "names=; index=-1; said=ファイル名登録?";
+    QTest::newRow("delete chooses the one before") << QStringList{"add:a", "add:b", "add:c", "del"} << "names=a,b; index=1; " + user;
+    QTest::newRow("delete the first chooses the new first") << QStringList{"mode:3", "add:a", "add:b", "name:0", "del"} << "names=b; index=0; header=b; tip=b(snagwell)";
+    QTest::newRow("delete the last leaves the empty header") << QStringList{"mode:3", "add:a", "del"} << "names=; index=-1; header=; tip=(snagwell)";
+    QTest::newRow("declined delete") << QStringList{"add:a", "no", "del"} << "names=a; index=0";
+    QTest::newRow("a name with a comma is refused") << QStringList{"add:a,b"} << "names=; said=登録名に「,」は使えません";
+    QTest::newRow("a name too long for a file name is refused") << QStringList{"add:long"} << "names=; said=長すぎます";
+    QTest::newRow("button menu chooses 登録名 and the name") << QStringList{"add:a", "add:b", "button:1"} << "index=1; header=b; tip=b(snagwell)";
+    // The folder buttons, in a folder of their own.
+    const QString sw = "made:SWData", day = "made:SWData/26Dec07", old = "made:SWData/26Dec01";
+    QTest::newRow("today made in SWData") << QStringList{sw, "at:SWData", "today"} << "folder=SWData/26Dec07; said=";
+    QTest::newRow("today there is entered") << QStringList{day, "at:SWData", "today"} << "folder=SWData/26Dec07; said=選択したディレクトリには今日の日付フォルダがあります";
+    QTest::newRow("at today's folder") << QStringList{day, "at:SWData/26Dec07", "today"} << "folder=SWData/26Dec07; said=今日の日付フォルダが選択されています";
+    QTest::newRow("from another day to today's") << QStringList{day, old, "at:SWData/26Dec01", "today"} << "folder=SWData/26Dec07; said=今日の日付フォルダに移動しました";
+    QTest::newRow("another day without today's") << QStringList{old, "at:SWData/26Dec01", "today"} << "folder=SWData/26Dec01; said=";
+    QTest::newRow("today outside SWData") << QStringList{"at:", "today"} << "folder=; said=管理フォルダに移動してから実行して下さい。";
+    QTest::newRow("SWData made after asking") << QStringList{"at:", "management"} << "folder=SWData/26Dec07; said=管理フォルダ作成?選択したディレクトリに管理フォルダを作成しますか？";
+    QTest::newRow("SWData declined") << QStringList{"at:", "no", "management"} << "folder=; said=管理フォルダ作成?";
+    QTest::newRow("SWData there is entered") << QStringList{sw, "at:", "management"} << "folder=SWData/26Dec07; said=選択したディレクトリには管理フォルダがあります";
+    QTest::newRow("at SWData") << QStringList{day, "at:SWData", "management"} << "folder=SWData/26Dec07; said=管理フォルダが選択されています";
+    QTest::newRow("inside SWData") << QStringList{old, "at:SWData/26Dec01", "management"} << "folder=SWData/26Dec01; said=管理フォルダの中です";
+    QTest::newRow("a file named SWData is reported") << QStringList{"file:SWData", "at:", "management"} << "folder=; said=管理フォルダがあります|パスが見つかりません";
+    QTest::newRow("a file named today is reported") << QStringList{sw, "file:SWData/26Dec07", "at:SWData", "today"} << "folder=SWData; said=今日の日付フォルダがあります|パスが見つかりません";
+    // The preview and its buttons.
+    QTest::newRow("print text") << QStringList{"text", "print text"} << "jobs=PDF:P:a\r\nb; said=印刷確認?テキストを印刷しますか";
+    QTest::newRow("print text cancelled") << QStringList{"text", "no", "print text"} << "jobs=; shown=a\r\nb; said=印刷確認?";
+    QTest::newRow("no text to print") << QStringList{"print text"} << "jobs=; said=テキストデータはありません";
+    QTest::newRow("refused job is reported") << QStringList{"text", "refuse", "print text"} << "jobs=; said=印刷確認?|紙切れ";
+    QTest::newRow("print a shown picture") << QStringList{"show:a.bmp", "print picture"} << "jobs=PDF:L:picture@10,10 60x45; said=イメージを印刷しますか";
+    QTest::newRow("no picture to print") << QStringList{"text", "print picture"} << "jobs=; said=イメージが選択されていません";
+    QTest::newRow("show a CP932 text") << QStringList{"show:a.txt"} << "shown=日本\r\nx\r\n; said=";
+    QTest::newRow("PNG only says why") << QStringList{"show:a.png"} << "shown=; said=PNG形式のファイルは表示できません。";
+    QTest::newRow("broken picture is reported") << QStringList{"show:a.jpg"} << "said=画像を読み込めません";
+    QTest::newRow("vanished file is reported") << QStringList{"show:gone.txt"} << "said=を開けません";
+    QTest::newRow("reset asks, then empties") << QStringList{"text", "reset"} << "shown=; said=リセット確認?表示データをリセットしますか";
 }
 
-void AppTest::headerChoice()
+void AppTest::sequences()
 {
     QFETCH(QStringList, steps);
+    QFETCH(QString, expected);
     Program p;
     p.start();
-    for (const QString &step : steps) {
-        const QString value = step.section(u':', 1);
-        if (step == QString("no"))
-            p.dialogs.answers.append(false);
-        else if (step.startsWith(QString("mode:")))
-            p.headers.chooseMode(static_cast<HeaderMode>(value.toInt()));
-        else if (step.startsWith(QString("names:")))
-            p.state.changeSettings([&](Settings &s) { s.registeredNames = value.split(u','); });
-        else if (step.startsWith(QString("add:")))
-            p.headers.addName(value == QString("long") ? QString(longestHeaderBytes + 1, u'n') : value);
-        else if (step.startsWith(QString("name:")))
-            p.headers.chooseRegisteredName(value.toInt());
-        else if (step.startsWith(QString("button:")))
-            p.headers.chooseRegisteredHeader(value.toInt());
-        else if (step == QString("del"))
-            p.headers.removeChosenName();
-    }
-    QTEST(p.state.settings().registeredNames, "names");
-    QTEST(p.state.settings().registeredIndex, "index");
-    QTEST(p.headers.fileNameHeader(), "header");
-    QTEST(p.trayIcon.tip.trimmed(), "tip");
-    QVERIFY(p.trayIcon.present);
-}
-
-void AppTest::folderButtons_data()
-{
-    QTest::addColumn<QStringList>("made");
-    QTest::addColumn<QString>("at");
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<bool>("answer");
-    QTest::addColumn<QString>("end");
-    QTest::addColumn<QString>("said");
-    const QString sw = "SWData", day = "SWData/26Dec07", old = "SWData/26Dec01";
-    QTest::newRow("today made in SWData") << QStringList{sw} << sw << "today" << true << day << "";
-    QTest::newRow("today there is entered") << QStringList{day} << sw << "today" << true << day << "選択したディレクトリには今日の日付フォルダがあります";
-    QTest::newRow("at today's folder") << QStringList{day} << day << "today" << true << day << "今日の日付フォルダが選択されています";
-    QTest::newRow("from another day to today's") << QStringList{day, old} << old << "today" << true << day << "今日の日付フォルダに移動しました";
-    QTest::newRow("another day without today's") << QStringList{old} << old << "today" << true << old << "";
-    QTest::newRow("today outside SWData") << QStringList{} << "" << "today" << true << "" << "管理フォルダに移動してから実行して下さい。";
-    QTest::newRow("SWData made after asking") << QStringList{} << "" << "management" << true << day << "管理フォルダ作成?選択したディレクトリに管理フォルダを作成しますか？";
-    QTest::newRow("SWData declined") << QStringList{} << "" << "management" << false << "" << "管理フォルダ作成?選択したディレクトリに管理フォルダを作成しますか？";
-    QTest::newRow("SWData there is entered") << QStringList{sw} << "" << "management" << true << day << "選択したディレクトリには管理フォルダがあります";
-    QTest::newRow("at SWData") << QStringList{day} << sw << "management" << true << day << "管理フォルダが選択されています";
-    QTest::newRow("inside SWData") << QStringList{old} << old << "management" << true << old << "管理フォルダの中です";
-    QTest::newRow("a file named SWData is reported") << QStringList{"file:SWData"} << "" << "management" << true << "" << "選択したディレクトリには管理フォルダがあります|パスが見つかりません";
-    QTest::newRow("a file named today is reported") << QStringList{sw, "file:SWData/26Dec07"} << sw << "today" << true << sw << "選択したディレクトリには今日の日付フォルダがあります|パスが見つかりません";
-}
-
-void AppTest::folderButtons()
-{
-    QFETCH(QStringList, made);
-    QFETCH(QString, at);
-    QFETCH(QString, end);
-    Program p;
-    for (const QString &entry : made) {
-        if (entry.startsWith(QString("file:")))
-            QVERIFY(QFile(p.folder + u'/' + entry.mid(5)).open(QIODevice::WriteOnly));
-        else
-            makeFolders(p.folder, {entry});
-    }
-    p.state.enterFolder(QDir::cleanPath(p.folder + u'/' + at));
-    p.dialogs.answers = {QTest::currentDataTag() != QByteArray("SWData declined")};
-    QFETCH(QString, button);
-    if (button == QString("today"))
-        p.folders.makeTodaysFolderReported();
-    else
-        p.folders.makeManagementFolderReported();
-    QCOMPARE(p.state.currentFolder(), QDir::cleanPath(p.folder + u'/' + end));
-    QFETCH(QString, said);
-    compareSaid(p.dialogs.shown, said);
-}
-
-void AppTest::previewButtons_data()
-{
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QStringList>("jobs");
-    QTest::addColumn<QString>("shown");
-    QTest::addColumn<QString>("said");
-    QTest::newRow("print text") << QStringList{"text", "print text"} << QStringList{"Laser:P:a\r\nb"} << "a\r\nb" << "印刷確認?テキストを印刷しますか";
-    QTest::newRow("print text cancelled") << QStringList{"text", "no", "print text"} << QStringList{} << "a\r\nb" << "印刷確認?";
-    QTest::newRow("no text to print") << QStringList{"print text"} << QStringList{} << "" << "テキストデータはありません";
-    QTest::newRow("refused job is reported") << QStringList{"text", "refuse", "print text"} << QStringList{} << "a\r\nb" << "印刷確認?|紙切れ";
-    QTest::newRow("print a shown picture") << QStringList{"show:a.bmp", "print picture"} << QStringList{"Laser:L:picture@10,10 60x45"} << "" << "イメージを印刷しますか";
-    QTest::newRow("no picture to print") << QStringList{"text", "print picture"} << QStringList{} << "a\r\nb" << "イメージが選択されていません";
-    QTest::newRow("show a CP932 text") << QStringList{"show:a.txt"} << QStringList{} << "日本\r\nx\r\n" << "";
-    QTest::newRow("PNG only says why") << QStringList{"show:a.png"} << QStringList{} << "" << "PNG形式のファイルは表示できません。";
-    QTest::newRow("broken picture is reported") << QStringList{"show:a.jpg"} << QStringList{} << "" << "画像を読み込めません";
-    QTest::newRow("vanished file is reported") << QStringList{"show:gone.txt"} << QStringList{} << "" << "を開けません";
-    QTest::newRow("reset asks, then empties") << QStringList{"text", "reset"} << QStringList{} << "" << "リセット確認?表示データをリセットしますか";
-}
-
-void AppTest::previewButtons()
-{
-    QFETCH(QStringList, steps);
-    Program p;
-    p.state.enterFolder(p.folder);
-    // The saved name finds its printer whatever the letter case, and takes
-    // the system's spelling.
-    p.state.changeSettings([](Settings &s) { s.printer = "laser"; });
+    // The saved printer is found whatever its letter case, and takes the
+    // system's spelling.
+    p.state.changeSettings([](Settings &s) { s.printer = "pdf"; });
     p.printing.refreshPrinters();
-    QCOMPARE(p.state.settings().printer, "Laser");
+    QCOMPARE(p.state.settings().printer, "PDF");
     QImage image(4, 3, QImage::Format_RGB32);
-    image.fill(Qt::green);
     QVERIFY(image.save(p.file("a.bmp"), "BMP"));
     for (const auto &[name, bytes] : {std::pair{"a.txt", "\x93\xfa\x96\x7b\r\nx"}, {"a.png", "png"}, {"a.jpg", "no"}}) {
         QFile file(p.file(name));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) > 0);
     }
+    const QString base = p.folder + "/b";
+    p.dialogs.shown.clear();
     for (const QString &step : steps) {
-        if (step == "text")
-            p.state.showText("a\r\nb", QString());
-        else if (step == "no")
+        const QString value = step.section(u':', 1);
+        if (step == "no")
             p.dialogs.answers.append(false);
+        else if (step.startsWith("mode:"))
+            p.headers.chooseMode(static_cast<HeaderMode>(value.toInt()));
+        else if (step.startsWith("names:"))
+            p.state.changeSettings([&](Settings &s) { s.registeredNames = value.split(u','); });
+        else if (step.startsWith("add:"))
+            p.headers.addName(value == "long" ? QString(longestHeaderBytes + 1, u'n') : value);
+        else if (step.startsWith("name:"))
+            p.headers.chooseRegisteredName(value.toInt());
+        else if (step.startsWith("button:"))
+            p.headers.chooseRegisteredHeader(value.toInt());
+        else if (step == "del")
+            p.headers.removeChosenName();
+        else if (step.startsWith("made:"))
+            makeFolders(base, {value});
+        else if (step.startsWith("file:"))
+            QVERIFY(QDir().mkpath(base) && QFile(base + u'/' + value).open(QIODevice::WriteOnly));
+        else if (step.startsWith("at:"))
+            QDir().mkpath(base), p.state.enterFolder(QDir::cleanPath(base + u'/' + value));
+        else if (step == "today")
+            p.folders.makeTodaysFolderReported();
+        else if (step == "management")
+            p.folders.makeManagementFolderReported();
+        else if (step == "text")
+            p.state.showText("a\r\nb", QString());
         else if (step == "refuse")
             p.printers.refusal = "紙切れ";
         else if (step.startsWith("show:"))
-            p.viewer.showFile(step.mid(5));
+            p.viewer.showFile(value);
         else if (step == "print text")
             p.printing.printShownText();
         else if (step == "print picture")
@@ -311,10 +262,20 @@ void AppTest::previewButtons()
         else if (step == "reset")
             p.viewer.reset();
     }
-    QTEST(p.printers.jobs, "jobs");
-    QTEST(p.state.shownText(), "shown");
-    QFETCH(QString, said);
-    compareSaid(p.dialogs.shown, said);
+    const Settings &s = p.state.settings();
+    const QHash<QString, QString> actual = {
+        {"names", s.registeredNames.join(u',')}, {"index", QString::number(s.registeredIndex)},
+        {"header", p.headers.fileNameHeader()}, {"tip", p.trayIcon.tip.trimmed()},
+        {"folder", QDir(base).relativeFilePath(p.state.currentFolder()).replace(".", "")},
+        {"jobs", p.printers.jobs.join(u'/')}, {"shown", p.state.shownText()}};
+    for (const QString &part : expected.split("; ")) {
+        const QString key = part.section(u'=', 0, 0), value = part.section(u'=', 1);
+        if (key == "said")
+            compareSaid(p.dialogs.shown, value);
+        else
+            QCOMPARE(actual.value(key), value);
+    }
+    QVERIFY(p.trayIcon.present);
 }
 
 void AppTest::startUp_data()
