@@ -117,7 +117,7 @@ SettingsWindow::SettingsWindow(const SettingsWindowParts &parts, QWidget *parent
     buildMenus();
     connectControls();
     connectState();
-    resize(twipsToPixels(form1MinWidth, dpiX()), twipsToPixels(form1MinHeight, dpiY()));
+    resize(twipsToPixels(settingsWindowMinWidth, dpiX()), twipsToPixels(settingsWindowMinHeight, dpiY()));
     stretchPreview();
     showSettings();
     showFolder();
@@ -543,24 +543,24 @@ void SettingsWindow::stretchPreview()
 {
     const QSize outer = frameGeometry().size();
     const QSize frame = outer - size();
-    const Form1Resize r = Form_ResizeRule(isMinimized(), pixelsToTwips(outer.width(), dpiX()),
+    const PreviewStretch r = previewStretchFor(isMinimized(), pixelsToTwips(outer.width(), dpiX()),
                                           pixelsToTwips(outer.height(), dpiY()));
     switch (r.action) {
-    case Form1Resize::Action::None:
+    case PreviewStretch::Action::None:
         return;
-    case Form1Resize::Action::SetWidth:
+    case PreviewStretch::Action::SetWidth:
         resize(twipsToPixels(r.value, dpiX()) - frame.width(), height());
         return;
-    case Form1Resize::Action::SetHeight:
+    case PreviewStretch::Action::SetHeight:
         resize(width(), twipsToPixels(r.value, dpiY()) - frame.height());
         return;
-    case Form1Resize::Action::Stretch:
-        m_textPathLabel->resize(twipsToPixels(r.labelTxtWidth, dpiX()), m_textPathLabel->height());
-        m_textView->resize(twipsToPixels(r.text1Width, dpiX()), m_textView->height());
-        m_picturePathLabel->resize(twipsToPixels(r.labelImgWidth, dpiX()),
+    case PreviewStretch::Action::Stretch:
+        m_textPathLabel->resize(twipsToPixels(r.textPathWidth, dpiX()), m_textPathLabel->height());
+        m_textView->resize(twipsToPixels(r.textWidth, dpiX()), m_textView->height());
+        m_picturePathLabel->resize(twipsToPixels(r.picturePathWidth, dpiX()),
                                    m_picturePathLabel->height());
-        m_pictureArea->resize(twipsToPixels(r.picture1Width, dpiX()),
-                              twipsToPixels(r.picture1Height, dpiY()));
+        m_pictureArea->resize(twipsToPixels(r.pictureWidth, dpiX()),
+                              twipsToPixels(r.pictureHeight, dpiY()));
         return;
     }
 }
