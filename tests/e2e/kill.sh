@@ -15,7 +15,8 @@ run=$WORK/run
 day=$run/SWData/$(today)
 mkdir -p "$day"
 formats=(PNG JPG BMP)
-capturing=25 stopping=15 # kills while capturing, and at SIGTERM
+# Kills while capturing, and at SIGTERM; the sanitized run asks for fewer.
+read -r capturing stopping <<<"${SNAGWELL_KILL_ROUNDS:-25 15}"
 settings() { vov "$day" ' 1 ' ' 0 ' 登録名 kl ' 0 ' "$1" ' 7日前' '' ' 0 ' '' ''; }
 # Full-screen pictures of their own; their pixel signatures tell a whole capture.
 for i in 1 2 3 4; do
