@@ -53,11 +53,6 @@ void CaptureRecorder::captureTelling()
 
 QString CaptureRecorder::nextCapturePath() const
 {
-    // Today's folder removed while monitoring: it is made again.
-    const QString folder = m_state.currentFolder();
-    if (!QFileInfo::exists(folder) && isDayFolderName(lastSevenCharacters(folder)) &&
-        isManagementFolder(parentPath(folder)))
-        QDir().mkdir(folder);
     return snagwell::nextCapturePath(currentFolderPath(m_state.currentFolder()),
                                      m_headers.fileNameHeader());
 }
@@ -67,6 +62,12 @@ void CaptureRecorder::captureClipboard()
     // A password manager's secret never reaches a file, the screen or paper.
     if (m_ports.clipboard.isSecret())
         return;
+    // A day folder removed while monitoring is made again; anything else in
+    // its place makes the capture fail.
+    const QString folder = m_state.currentFolder();
+    if (!QFileInfo::exists(folder) && isDayFolderName(lastSevenCharacters(folder)) &&
+        isManagementFolder(parentPath(folder)))
+        QDir().mkdir(folder);
     if (m_ports.clipboard.hasText())
         captureText();
     else if (m_ports.clipboard.hasImage())
