@@ -69,6 +69,7 @@ public:
     bool isAvailable() const override { return true; }
     void add(const QString &) override {}
     void remove() override {}
+    void notify(const QString &, const QString &) override {}
 };
 
 // Printers whose jobs go nowhere.

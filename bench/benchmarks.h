@@ -2,6 +2,7 @@
 
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 namespace benchmark::internal {
 class Benchmark;
@@ -29,6 +30,13 @@ void registerEncoderBenchmarks(QSize size, const CaptureFormat &format);
 void registerTextBenchmarks();
 // Peak memory of one conversion and of one capture, in a fresh process.
 void registerMemoryBenchmarks();
+// A 4K PNG conversion as a whole process, PngSaver against a Qt program
+// doing the same, on a screenshot-like and on a photo-like picture.
+void registerProcessBenchmarks();
+// "png-process/<picture> 3840x2160/<writer>", the writer "PngSaver" or
+// "QImageWriter"; the pictures are "screenshot" and "photo".
+QString processBenchmarkName(const QString &picture, const char *writer);
+QStringList processPictureNames();
 
 // What the PNG peer is asked for: the smallest QImageWriter compression
 // that makes Qt's PNG writer use this zlib level, found by recompressing

@@ -118,7 +118,8 @@ CaptureDesk::CaptureDesk()
     m_viewer = std::make_unique<FileViewer>(*m_state, m_dialogs);
     m_recorder = std::make_unique<CaptureRecorder>(
         *m_state,
-        CaptureRecorder::Ports{m_clipboard, m_grabber, converterLibraries(), m_clock, m_dialogs},
+        CaptureRecorder::Ports{m_clipboard, m_grabber, converterLibraries(), m_clock, m_dialogs,
+                               m_tray},
         *m_headers, *m_printing);
     m_lifecycle = std::make_unique<Lifecycle>(
         *m_state, Lifecycle::Ports{m_dialogs, m_lock, m_tray},

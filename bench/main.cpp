@@ -70,6 +70,7 @@ int main(int argc, char **argv)
     }
     registerTextBenchmarks();
     registerMemoryBenchmarks();
+    registerProcessBenchmarks();
 
     ResultsTable table;
     benchmark::RunSpecifiedBenchmarks(&table);

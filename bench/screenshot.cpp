@@ -149,4 +149,15 @@ QImage screenshotLikePicture(QSize size)
     return image;
 }
 
+QImage photoLikePicture(QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    drawGradient(painter, image.rect());
+    painter.end();
+    Noise noise;
+    addGrain(image, image.rect(), noise);
+    return image;
+}
+
 } // namespace snagwell::bench

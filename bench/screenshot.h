@@ -11,5 +11,8 @@ namespace snagwell::bench {
 // scales with the size, as a desktop at 200 % does; the same size always
 // gives the same pixels on the same machine (text depends on its fonts).
 QImage screenshotLikePicture(QSize size);
+// A photo filling the whole picture: gradients with grain, the worst case
+// for a lossless encoder.
+QImage photoLikePicture(QSize size);
 
 } // namespace snagwell::bench
