@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <benchmark/benchmark.h>
+#include <libdeflate.h>
 #include <spng.h>
 #include <turbojpeg.h>
 #include <zlib.h>
@@ -59,6 +60,7 @@ int main(int argc, char **argv)
     benchmark::AddCustomContext("Qt", qVersion());
     benchmark::AddCustomContext("libspng", spng_version_string());
     benchmark::AddCustomContext("zlib", zlibVersion());
+    benchmark::AddCustomContext("libdeflate", LIBDEFLATE_VERSION_STRING);
     benchmark::AddCustomContext("Qt PNG compression -> zlib level",
                                 qtPngCompressionTable().toStdString());
 

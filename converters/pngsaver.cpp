@@ -30,6 +30,10 @@
 #include "bitmapfile.h"
 #include "outputfile.h"
 
+#ifndef SNAGWELL_PNG_PIECE_SIZE
+#define SNAGWELL_PNG_PIECE_SIZE (std::size_t{1} << 20)
+#endif
+
 namespace snagwell::converters {
 
 namespace {
@@ -379,9 +383,11 @@ public:
     }
 
 private:
-    // Below this much filtered data a second thread costs more than it saves.
-    static constexpr std::size_t smallestSplit = std::size_t{1} << 20;
-    static constexpr std::size_t zlibPieceSize = std::size_t{1} << 20;
+    // Below this much filtered data a second thread costs more than it
+    // saves; zlib's pieces are about as large. The fuzzer makes it small, so
+    // that its small pictures are cut into pieces too.
+    static constexpr std::size_t smallestSplit = SNAGWELL_PNG_PIECE_SIZE;
+    static constexpr std::size_t zlibPieceSize = SNAGWELL_PNG_PIECE_SIZE;
     // Percent of the rows. Measured on 4K screen captures and photos: with
     // less, libdeflate's piece outlasts all of zlib's; with more, less of the
     // picture gets libdeflate's speed.
