@@ -352,13 +352,14 @@ public:
     bool run()
     {
         if (m_pieces.size() > 1) {
-            std::jthread second;
+            std::thread second;
             try {
-                second = std::jthread([this] { takeZlibPieces(); });
+                second = std::thread([this] { takeZlibPieces(); });
             } catch (const std::system_error &) {
                 // No second thread to be had: one core does it all.
             }
             // The second thread is joined however this one leaves.
+            const Joiner joiner{second};
             takeLibdeflatePiece();
             takeZlibPieces();
         } else {
@@ -398,6 +399,16 @@ private:
         return std::all_of(m_pieces.begin(), m_pieces.end(),
                            [](const Piece &piece) { return piece.done; });
     }
+
+    struct Joiner
+    {
+        std::thread &thread;
+        ~Joiner()
+        {
+            if (thread.joinable())
+                thread.join();
+        }
+    };
 
     // A piece that cannot get its memory stays undone, and so fails the
     // conversion; nothing is thrown across the threads.
