@@ -21,7 +21,6 @@
 #include <new>
 #include <system_error>
 #include <thread>
-#include <utility>
 #include <vector>
 
 #include <libdeflate.h>
@@ -351,19 +350,18 @@ public:
     // False when any piece failed.
     bool run()
     {
-        if (m_pieces.size() > 1) {
+        {
             std::thread second;
             try {
-                second = std::thread([this] { takeZlibPieces(); });
+                if (m_pieces.size() > 1)
+                    second = std::thread([this] { takeZlibPieces(); });
             } catch (const std::system_error &) {
                 // No second thread to be had: one core does it all.
             }
-            // The second thread is joined however this one leaves.
+            // The second thread is joined however this one leaves the block.
             const Joiner joiner{second};
             takeLibdeflatePiece();
             takeZlibPieces();
-        } else {
-            takeLibdeflatePiece();
         }
         return allDone();
     }
@@ -444,35 +442,21 @@ void putBigEndian(std::uint8_t *out, std::uint32_t value)
     out[3] = static_cast<std::uint8_t>(value);
 }
 
-struct Span
-{
-    const std::uint8_t *data;
-    std::size_t size;
-};
-
-// PNG chunks: a length, a type, the data given in pieces, a CRC.
+// PNG chunks: a length, a type, the data, a CRC.
 class ChunkWriter final
 {
 public:
     explicit ChunkWriter(OutputFile &output) : m_output(output) {}
 
-    bool write(const char (&type)[5], std::initializer_list<Span> pieces)
+    bool write(const char (&type)[5], const std::uint8_t *data, std::size_t size)
     {
-        std::size_t size = 0;
-        for (const Span &span : pieces)
-            size += span.size;
         std::uint8_t head[8];
         putBigEndian(head, static_cast<std::uint32_t>(size));
         std::memcpy(head + 4, type, 4);
-        std::uint32_t crc = libdeflate_crc32(0, head + 4, 4);
-        bool written = m_output.write(head, sizeof head);
-        for (const Span &span : pieces) {
-            crc = libdeflate_crc32(crc, span.data, span.size);
-            written = written && m_output.write(span.data, span.size);
-        }
         std::uint8_t tail[4];
-        putBigEndian(tail, crc);
-        return written && m_output.write(tail, sizeof tail);
+        putBigEndian(tail, libdeflate_crc32(libdeflate_crc32(0, head + 4, 4), data, size));
+        return m_output.write(head, sizeof head) && m_output.write(data, size) &&
+               m_output.write(tail, sizeof tail);
     }
 
     // Image data in chunks of a size every decoder takes.
@@ -480,7 +464,7 @@ public:
     {
         constexpr std::size_t largest = std::size_t{1} << 24;
         for (std::size_t at = 0; at < size; at += largest) {
-            if (!write("IDAT", {{data + at, std::min(largest, size - at)}}))
+            if (!write("IDAT", data + at, std::min(largest, size - at)))
                 return false;
         }
         return true;
@@ -501,7 +485,7 @@ bool writeHead(OutputFile &output, ChunkWriter &chunks, const BitmapFile &bitmap
     header[9] = rows.indexed() ? 3 : rows.alpha() ? 6 : 2; // palette, RGBA, RGB
     // Then deflate, adaptive filtering, no interlacing: all zero.
     if (!output.write(signature, sizeof signature) ||
-        !chunks.write("IHDR", {{header, sizeof header}}))
+        !chunks.write("IHDR", header, sizeof header))
         return false;
     if (!rows.indexed())
         return true;
@@ -511,7 +495,7 @@ bool writeHead(OutputFile &output, ChunkWriter &chunks, const BitmapFile &bitmap
         palette[3 * i + 1] = bitmap.palette()[i].green;
         palette[3 * i + 2] = bitmap.palette()[i].blue;
     }
-    return chunks.write("PLTE", {{palette.data(), 3 * std::size_t{bitmap.paletteSize()}}});
+    return chunks.write("PLTE", palette.data(), 3 * std::size_t{bitmap.paletteSize()});
 }
 
 bool convert(const char *src, const char *dst, const char *option)
@@ -539,13 +523,14 @@ bool convert(const char *src, const char *dst, const char *option)
     head[1] = static_cast<std::uint8_t>(head[1] + 31 - (head[0] << 8 | head[1]) % 31);
     std::uint8_t tail[4];
     putBigEndian(tail, compression.adler());
-    if (!chunks.write("IDAT", {{head, sizeof head}}))
+    if (!chunks.write("IDAT", head, sizeof head))
         return false;
     for (const Piece &piece : compression.pieces()) {
         if (!chunks.writeData(piece.data.get(), piece.size))
             return false;
     }
-    return chunks.write("IDAT", {{tail, sizeof tail}}) && chunks.write("IEND", {}) &&
+    static constexpr std::uint8_t nothing[1] = {};
+    return chunks.write("IDAT", tail, sizeof tail) && chunks.write("IEND", nothing, 0) &&
            output.commit();
 }
 
