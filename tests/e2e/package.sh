@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# The set-up commands and the installation: the start script from any folder,
+# and the Debian package and an installation under another prefix, each laid
+# out where the README says.
+set -euo pipefail
+SNAGWELL=$(realpath "${1:?usage: $0 <path to snagwell>}")
+build=$(dirname "$(dirname "$SNAGWELL")")
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/snagwell-package.XXXXXX")
+trap 'rm -rf "$WORK"' EXIT
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+check() { if "${@:2}"; then echo "PASS: $1"; else fail "$1"; fi; }
+command -v cpack >/dev/null && command -v dpkg-deb >/dev/null || { echo "SKIP: no cpack/dpkg-deb"; exit 77; }
+
+# The start script builds through the presets, which CMake reads from the
+# current folder; run from elsewhere it must still find them. Its own build
+# is the release preset, so only its set-up is run here, answered by
+# --version of the program it starts.
+mkdir "$WORK/elsewhere"
+fake=$WORK/fake
+mkdir -p "$fake/scripts"
+cp "$top/scripts/start" "$fake/scripts/"
+cp "$top/CMakePresets.json" "$fake/"
+printf '#!/usr/bin/env bash\ncd "$(dirname "$0")/.." && test -f CMakePresets.json && mkdir -p build/release/bin && ln -sf %q build/release/bin/snagwell\n' \
+    "$SNAGWELL" >"$fake/scripts/bootstrap"
+chmod +x "$fake/scripts/bootstrap"
+out=$(cd "$WORK/elsewhere" && "$fake/scripts/start" --version 2>&1) || true
+check "scripts/start answers from another folder" grep -q '^Snagwell 2\.0\.4' <<<"$out"
+check "scripts/start leaves the caller's folder empty" test -z "$(ls -A "$WORK/elsewhere")"
+# The real set-up from another folder: the build this test belongs to is
+# already made, so it only checks the packages and finds nothing to build.
+preset=$(basename "$build")
+check "scripts/bootstrap runs from another folder" \
+    bash -c 'cd "$1" && "$2/scripts/bootstrap" "$3" >"$4" 2>&1' _ "$WORK/elsewhere" "$top" "$preset" "$WORK/bootstrap.log"
+check "scripts/bootstrap leaves the caller's folder empty" test -z "$(ls -A "$WORK/elsewhere")"
+
+# files <package>: the paths the package installs, without its folders.
+files() { dpkg-deb -c "$1" | awk '{print $6}' | grep -v '/$'; }
+(cd "$WORK" && cpack -G DEB --config "$build/CPackConfig.cmake" >"$WORK/cpack.log" 2>&1) ||
+    { cat "$WORK/cpack.log"; fail "cpack builds the package"; }
+deb=$(ls "$WORK"/*.deb 2>/dev/null | head -n 1)
+if [ -n "$deb" ]; then
+    files "$deb" >"$WORK/files"
+    check "the package holds the program in /usr/bin" grep -qx './usr/bin/snagwell' "$WORK/files"
+    check "the package holds both converters" test "$(grep -c -E '/snagwell/lib(Jpeg|Png)Saver\.so$' "$WORK/files")" = 2
+    check "the package's autostart entry is in /etc/xdg/autostart" \
+        grep -qx './etc/xdg/autostart/snagwell.desktop' "$WORK/files"
+    check "the package installs nothing elsewhere" \
+        test -z "$(grep -v -E '^\./(usr/|etc/xdg/autostart/)' "$WORK/files")"
+    check "the package installs nothing under /usr/local" test -z "$(grep '/usr/local/' "$WORK/files")"
+fi
+
+# An installation under /usr/local keeps everything there, its autostart
+# entry in /usr/local/etc, whatever prefix the build was configured with.
+DESTDIR=$WORK/root cmake --install "$build" --prefix /usr/local >"$WORK/install.log" 2>&1 ||
+    { cat "$WORK/install.log"; fail "cmake --install under /usr/local"; }
+check "an installation under /usr/local puts the autostart entry in /usr/local/etc" \
+    test -f "$WORK/root/usr/local/etc/xdg/autostart/snagwell.desktop"
+check "an installation under /usr/local writes nothing outside it" \
+    test "$(ls -A "$WORK/root")" = usr -a "$(ls -A "$WORK/root/usr")" = local
+check "the autostart entry is off until the user turns it on" \
+    grep -qx 'Hidden=true' "$WORK/root/usr/local/etc/xdg/autostart/snagwell.desktop"
+
+((failures == 0)) || { echo "$failures check(s) failed" >&2; exit 1; }
+echo "all checks passed"
