@@ -6,6 +6,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <cstdio>
 
@@ -40,8 +43,8 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    const CommandLine commandLine = parseCommandLine(
-        arguments, QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName());
+    const CommandLine commandLine =
+        parseCommandLine(arguments, QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName());
     switch (commandLine.action) {
     case CommandLine::Action::Run:
         break;
@@ -73,6 +76,12 @@ int main(int argc, char *argv[])
     for (const int size : {16, 32, 64})
         icon.addFile(QStringLiteral(":/snagwell/snagwell-%1.png").arg(size));
     QApplication::setWindowIcon(icon);
+    // Qt's own texts (the editors' context menus, standard buttons) in
+    // Japanese like the rest, where Qt's translations are installed.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     const QString executableName =
         QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
@@ -94,8 +103,8 @@ int main(int argc, char *argv[])
     StorageFolders folders(state, dialogs, clock);
     Printing printing(state, printers, dialogs);
     FileViewer viewer(state, dialogs);
-    CaptureRecorder recorder(state, {clipboard, screenGrabber, converters, clock, dialogs, trayIcon},
-                             headers, printing);
+    CaptureRecorder recorder(
+        state, {clipboard, screenGrabber, converters, clock, dialogs, trayIcon}, headers, printing);
     Lifecycle lifecycle(state, {dialogs, instanceLock, trayIcon},
                         {folders, headers, printing, recorder}, executableName);
 

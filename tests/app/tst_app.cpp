@@ -326,6 +326,7 @@ void AppTest::startUp()
     if (fault == "settings is a folder")
         QVERIFY(QDir().mkdir(p.state.settingsFilePath()));
     p.start();
+    QCOMPARE(p.dialogs.closings, int(fault.contains("stop"))); // the open box closes with the program
     QVERIFY(p.dialogs.shown.join("").size() < 250);
     QFETCH(QString, folder);
     QCOMPARE(p.state.currentFolder(), QDir::cleanPath(p.folder + u'/' + folder));
