@@ -3,7 +3,6 @@
 // each what it needs.
 
 #include <QApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLibraryInfo>
@@ -22,6 +21,7 @@
 #include "core/commandline.h"
 #include "gui/buttonwindow.h"
 #include "gui/settingswindow.h"
+#include "platform/abruptexit.h"
 #include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/converters.h"
@@ -34,6 +34,7 @@
 #include "platform/systeminformation.h"
 #include "platform/systemnames.h"
 #include "platform/trayicon.h"
+#include "platform/workingfolder.h"
 
 using namespace snagwell;
 
@@ -98,7 +99,7 @@ int main(int argc, char *argv[])
     DesktopSystemInformation systemInformation;
     ShutdownRequests shutdownRequests;
 
-    State state(QDir::currentPath());
+    State state(workingFolder());
     HeaderChoice headers(state, systemNames, trayIcon, dialogs, executableName);
     StorageFolders folders(state, dialogs, clock);
     Printing printing(state, printers, dialogs);
@@ -116,6 +117,10 @@ int main(int argc, char *argv[])
     // Logging out or being told to stop ends the program as a confirmed quit.
     QObject::connect(&shutdownRequests, &ShutdownRequests::requested, &lifecycle,
                      &Lifecycle::shutDown);
+
+    // A lost display ends the process at once: what needs no screen is
+    // still done.
+    const AbruptExitGuard displayLoss([&lifecycle] { lifecycle.shutDownWithoutDisplay(); });
 
     lifecycle.start();
     if (lifecycle.hasEnded())

@@ -131,4 +131,14 @@ void Lifecycle::shutDown()
     end();
 }
 
+void Lifecycle::shutDownWithoutDisplay()
+{
+    if (m_ended || m_starting)
+        return;
+    skipOnFailure([this] { m_services.recorder.stop(); });
+    skipOnFailure([this] { m_state.setButtonWindowOpen(false); });
+    skipOnFailure([this] { m_state.saveSettings(); });
+    end();
+}
+
 } // namespace snagwell

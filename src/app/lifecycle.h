@@ -51,6 +51,11 @@ public:
     // only ends: nothing is written.
     void shutDown();
     bool hasEnded() const { return m_ended; }
+    // The display went away and the process is ending: the shutdown without
+    // what needs a screen (boxes, the tray icon). Monitoring stops (old day
+    // folders are deleted), the settings are written. During start-up
+    // nothing is written, as above.
+    void shutDownWithoutDisplay();
 
 Q_SIGNALS:
     // Without a notification area the settings window is the only way in.
