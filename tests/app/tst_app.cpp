@@ -1,7 +1,6 @@
 // The running program without windows: the state and the services over the
 // ports' doubles, in real folders.
 
-#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,7 +16,6 @@
 #include "core/naming.h"
 #include "doubles/doubles.h"
 #include "platform/abruptexit.h"
-#include "platform/workingfolder.h"
 
 using namespace snagwell;
 using namespace snagwell::testing;
@@ -70,9 +68,6 @@ private Q_SLOTS:
     void stopDeletesOldDayFolders();
     void displayLoss_data();
     void displayLoss();
-    void startupFolder_data();
-    void startupFolder();
-    void lockWithoutRuntimeFolder();
     void abruptExit_data();
     void abruptExit();
 };
@@ -444,53 +439,6 @@ void AppTest::displayLoss()
     QVERIFY(p.trayIcon.present); // nothing that needs the screen is touched
     if (when == "running")
         QCOMPARE(bytesOf(p.state.settingsFilePath()), p.state.settingsFileBytes());
-}
-
-void AppTest::startupFolder_data()
-{
-    QTest::addColumn<QByteArray>("name");
-    QTest::addColumn<bool>("byItsName"); // else through the working folder's system name
-    QTest::newRow("UTF-8") << QByteArray("café") << true;
-    QTest::newRow("Latin-1") << QByteArray("caf\xe9") << false;
-    QTest::newRow("line break") << QByteArray("a\nb") << false;
-    QTest::newRow("carriage return") << QByteArray("a\rb") << false;
-}
-
-void AppTest::startupFolder()
-{
-    QFETCH(QByteArray, name);
-    const QTemporaryDir dir;
-    const QByteArray real = QFile::encodeName(dir.path()) + '/' + name;
-    QCOMPARE(::mkdir(real.constData(), 0700), 0);
-    const QByteArray before = QFile::encodeName(QDir::currentPath());
-    QCOMPARE(::chdir(real.constData()), 0);
-    const QString folder = workingFolder();
-    const bool made = QFile(settingsFilePath(folder)).open(QIODevice::WriteOnly);
-    QCOMPARE(::chdir(before.constData()), 0);
-    // Qt cannot remove what it cannot name.
-    const bool there = ::unlink((real + "/RAVuvivo.vov").constData()) == 0;
-    QCOMPARE(::rmdir(real.constData()), 0);
-    QVERIFY(made && there && fitsSettingsLine(folder));
-    QTEST(folder == QFile::decodeName(real), "byItsName");
-}
-
-void AppTest::lockWithoutRuntimeFolder()
-{
-    // Neither the runtime folder named nor Qt's own in the temporary folder
-    // can be used: the lock goes to the temporary folder, named per user.
-    const QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir("open") && QFile::setPermissions(dir.filePath("open"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
-    const QString runtime = dir.filePath(QString("runtime-") + ::getpwuid(::geteuid())->pw_name);
-    QVERIFY(QFile(runtime).open(QIODevice::WriteOnly));
-    const QByteArray tmp = qgetenv("TMPDIR"), xdg = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("TMPDIR", QFile::encodeName(dir.path()));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.filePath("open")));
-    LockFileInstanceLock first("snagwell-test"), second("snagwell-test");
-    const bool locked = first.tryLock(), again = second.tryLock();
-    qputenv("TMPDIR", tmp);
-    qputenv("XDG_RUNTIME_DIR", xdg);
-    QVERIFY(locked && !again);
-    QVERIFY(QFile::exists(dir.filePath(QString("snagwell-test-%1.lock").arg(::geteuid()))));
 }
 
 void AppTest::abruptExit_data()
