@@ -3,9 +3,11 @@
 // each what it needs.
 
 #include <QApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <cstdio>
 
@@ -19,6 +21,7 @@
 #include "core/commandline.h"
 #include "gui/buttonwindow.h"
 #include "gui/settingswindow.h"
+#include "platform/abruptexit.h"
 #include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/converters.h"
@@ -31,6 +34,7 @@
 #include "platform/systeminformation.h"
 #include "platform/systemnames.h"
 #include "platform/trayicon.h"
+#include "platform/workingfolder.h"
 
 using namespace snagwell;
 
@@ -40,8 +44,8 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    const CommandLine commandLine = parseCommandLine(
-        arguments, QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName());
+    const CommandLine commandLine =
+        parseCommandLine(arguments, QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName());
     switch (commandLine.action) {
     case CommandLine::Action::Run:
         break;
@@ -73,6 +77,12 @@ int main(int argc, char *argv[])
     for (const int size : {16, 32, 64})
         icon.addFile(QStringLiteral(":/snagwell/snagwell-%1.png").arg(size));
     QApplication::setWindowIcon(icon);
+    // Qt's own texts (the editors' context menus, standard buttons) in
+    // Japanese like the rest, where Qt's translations are installed.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     const QString executableName =
         QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
@@ -89,13 +99,13 @@ int main(int argc, char *argv[])
     DesktopSystemInformation systemInformation;
     ShutdownRequests shutdownRequests;
 
-    State state(QDir::currentPath());
+    State state(workingFolder());
     HeaderChoice headers(state, systemNames, trayIcon, dialogs, executableName);
     StorageFolders folders(state, dialogs, clock);
     Printing printing(state, printers, dialogs);
     FileViewer viewer(state, dialogs);
-    CaptureRecorder recorder(state, {clipboard, screenGrabber, converters, clock, dialogs, trayIcon},
-                             headers, printing);
+    CaptureRecorder recorder(
+        state, {clipboard, screenGrabber, converters, clock, dialogs, trayIcon}, headers, printing);
     Lifecycle lifecycle(state, {dialogs, instanceLock, trayIcon},
                         {folders, headers, printing, recorder}, executableName);
 
@@ -107,6 +117,10 @@ int main(int argc, char *argv[])
     // Logging out or being told to stop ends the program as a confirmed quit.
     QObject::connect(&shutdownRequests, &ShutdownRequests::requested, &lifecycle,
                      &Lifecycle::shutDown);
+
+    // A lost display ends the process at once: what needs no screen is
+    // still done.
+    const AbruptExitGuard displayLoss([&lifecycle] { lifecycle.shutDownWithoutDisplay(); });
 
     lifecycle.start();
     if (lifecycle.hasEnded())

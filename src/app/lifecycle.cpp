@@ -32,7 +32,8 @@ void Lifecycle::start()
     // a failure here is told by the save at quit.
     m_saveSoon.setSingleShot(true);
     m_saveSoon.setInterval(500);
-    connect(&m_saveSoon, &QTimer::timeout, this, [this] { skipOnFailure([this] { m_state.saveSettings(); }); });
+    connect(&m_saveSoon, &QTimer::timeout, this,
+            [this] { skipOnFailure([this] { m_state.saveSettings(); }); });
     connect(&m_state, &State::settingsChanged, &m_saveSoon, qOverload<>(&QTimer::start));
     connect(&m_state, &State::currentFolderChanged, &m_saveSoon, qOverload<>(&QTimer::start));
     if (!m_ports.trayIcon.isAvailable())
@@ -58,8 +59,10 @@ void Lifecycle::startSteps()
         step([this] { m_services.folders.enterTodaysFolderAtStartUp(); });
     } else {
         // Said only when everything could be made; otherwise what failed.
-        const bool folders = reportFailure(m_ports.dialogs, [this] { m_services.folders.setUpAtFirstRun(); });
-        const bool saved = !m_ended && reportFailure(m_ports.dialogs, [this] { m_state.saveSettings(); });
+        const bool folders =
+            reportFailure(m_ports.dialogs, [this] { m_services.folders.setUpAtFirstRun(); });
+        const bool saved =
+            !m_ended && reportFailure(m_ports.dialogs, [this] { m_state.saveSettings(); });
         if (folders && saved && !m_ended)
             m_ports.dialogs.notice(QStringLiteral("設定を初期化しました。"));
     }
@@ -113,6 +116,8 @@ void Lifecycle::shutDown()
 {
     if (m_ended)
         return;
+    // A box left open would keep the program waiting for an answer.
+    skipOnFailure([this] { m_ports.dialogs.closeAll(); });
     if (m_starting) {
         // Settings not yet read must not be written over the user's.
         skipOnFailure([this] { m_ports.trayIcon.remove(); });
@@ -123,6 +128,16 @@ void Lifecycle::shutDown()
     skipOnFailure([this] { m_state.setButtonWindowOpen(false); });
     reportFailure(m_ports.dialogs, [this] { m_state.saveSettings(); });
     skipOnFailure([this] { m_ports.trayIcon.remove(); });
+    end();
+}
+
+void Lifecycle::shutDownWithoutDisplay()
+{
+    if (m_ended || m_starting)
+        return;
+    skipOnFailure([this] { m_services.recorder.stop(); });
+    skipOnFailure([this] { m_state.setButtonWindowOpen(false); });
+    skipOnFailure([this] { m_state.saveSettings(); });
     end();
 }
 

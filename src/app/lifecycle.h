@@ -33,8 +33,8 @@ public:
         Printing &printing;
         CaptureRecorder &recorder;
     };
-    Lifecycle(State &state, const Ports &ports, const Services &services,
-              QString executableName, QObject *parent = nullptr);
+    Lifecycle(State &state, const Ports &ports, const Services &services, QString executableName,
+              QObject *parent = nullptr);
 
     // Start-up. A second instance says so and ends at once, touching
     // nothing; otherwise each step stands alone: a step that fails is
@@ -47,9 +47,15 @@ public:
     // The orderly shutdown, without a question: monitoring stops, the
     // button window closes, the settings are written and the tray icon goes.
     // Every step runs whatever became of the one before. Then ended().
-    // During start-up (a box open) it only ends: nothing is written.
+    // A box still open closes unanswered. During start-up (a box open) it
+    // only ends: nothing is written.
     void shutDown();
     bool hasEnded() const { return m_ended; }
+    // The display went away and the process is ending: the shutdown without
+    // what needs a screen (boxes, the tray icon). Monitoring stops (old day
+    // folders are deleted), the settings are written. During start-up
+    // nothing is written, as above.
+    void shutDownWithoutDisplay();
 
 Q_SIGNALS:
     // Without a notification area the settings window is the only way in.

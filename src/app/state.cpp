@@ -52,6 +52,10 @@ void State::enterFolder(const QString &path)
     if (!folder.isExecutable())
         throw Failure(QStringLiteral("フォルダに入れません: %1").arg(path));
     const QString cleaned = QDir::cleanPath(folder.absoluteFilePath());
+    // The folder is the first line of the settings file: a name with a line
+    // break would split it and shift every setting after it.
+    if (!fitsSettingsLine(cleaned))
+        throw Failure(QStringLiteral("名前に改行を含むフォルダには移動できません: %1").arg(path));
     if (cleaned == m_currentFolder)
         return;
     m_currentFolder = cleaned;

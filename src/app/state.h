@@ -41,7 +41,8 @@ public:
     // The folder the browser stands in; captures go there.
     const QString &currentFolder() const { return m_currentFolder; }
     // Enters an existing folder ("/" for the root); throws Failure, and
-    // stays, when it is no folder that can be listed.
+    // stays, when it is no folder that can be listed or its path has a line
+    // break, which the settings file cannot hold.
     void enterFolder(const QString &path);
     // Says that files or folders in the current folder came or went.
     void announceNewFiles();

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -26,13 +27,25 @@ QString settingsFilePath(const QString &folder)
     return folder + QLatin1Char('/') + settingsFileName();
 }
 
+bool fitsSettingsLine(const QString &path)
+{
+    return !path.contains(QLatin1Char('\n')) && !path.contains(QLatin1Char('\r'));
+}
+
+bool isForeignLink(const QString &path)
+{
+    struct stat status = {};
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISLNK(status.st_mode) &&
+           status.st_uid != ::geteuid();
+}
+
 bool hasSettingsFile(const QString &folder)
 {
     const QDir dir(folder.isEmpty() ? QStringLiteral("/") : folder);
     const QStringList files = dir.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
     for (const QString &name : files) {
         if (name == settingsFileName())
-            return true;
+            return !isForeignLink(dir.filePath(name));
     }
     return false;
 }
@@ -104,7 +117,8 @@ QStringList splitSettingsLines(const QByteArray &bytes)
     QString text;
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     const QString asUtf8 = bytes.startsWith(utf8Bom) ? QString() : utf8(bytes);
-    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+    const bool ascii =
+        std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
     if (!bytes.startsWith(utf8Bom) && !utf8.hasError() && !ascii)
         text = asUtf8;
     else
@@ -122,6 +136,8 @@ QStringList splitSettingsLines(const QByteArray &bytes)
 
 QStringList readSettingsLines(const QString &path)
 {
+    if (isForeignLink(path))
+        throw Failure(QStringLiteral("%1 は他のユーザーのリンクです").arg(path));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw Failure(QStringLiteral("%1 を開けません: %2").arg(path, file.errorString()));
@@ -230,7 +246,7 @@ bool readSettings(const QStringList &lines, Settings &s)
 
 QByteArray settingsFileBytes(const QString &folder, const Settings &s)
 {
-    const QStringList lines = {folder,
+    const QStringList lines = {fitsSettingsLine(folder) ? folder : QString(),
                                formatNumberLine(static_cast<qint16>(s.saveText)),
                                formatNumberLine(static_cast<qint16>(s.printAtOnce)),
                                toText(headerModeTexts(), s.headerMode),
@@ -256,16 +272,20 @@ void writeFileAtomically(const QString &path, const QByteArray &bytes)
     const auto fail = [&](const QString &reason) {
         return Failure(QStringLiteral("%1 に書き込めません: %2").arg(path, reason));
     };
-    // A link is written through, as an editor would.
+    // The user's own link is written through, as an editor would; another
+    // user's link is replaced by the rename below, its target untouched.
     QFileInfo target(path);
-    for (int depth = 0; depth < 128 && target.isSymLink(); ++depth)
+    for (int depth = 0; depth < 128 && target.isSymLink() && !isForeignLink(target.filePath());
+         ++depth)
         target.setFile(target.symLinkTarget());
-    if (target.isDir())
+    const bool replacesLink = isForeignLink(target.filePath());
+    const bool exists = target.exists() && !replacesLink;
+    if (exists && target.isDir())
         throw fail(QStringLiteral("フォルダーです"));
     // Read-only is the file's mode, as for the deletion of day folders: a
     // privileged user may write any file, and the rename below would replace
     // a read-only one for anybody.
-    if (target.exists() && (!target.isWritable() || !target.permission(QFile::WriteOwner)))
+    if (exists && (!target.isWritable() || !target.permission(QFile::WriteOwner)))
         throw fail(QStringLiteral("書き込みが許可されていません"));
     const QString finalPath = target.absoluteFilePath();
 
@@ -279,7 +299,7 @@ void writeFileAtomically(const QString &path, const QByteArray &bytes)
         throw fail(file.errorString());
     if (::fsync(file.handle()) != 0)
         throw fail(QString::fromLocal8Bit(std::strerror(errno)));
-    file.setPermissions(target.exists() ? target.permissions() : newFilePermissions());
+    file.setPermissions(exists ? target.permissions() : newFilePermissions());
     // Gives the temporary file its name beside the old one; the rename
     // replaces the old file in one step, whole by whole.
     const QString temporary = file.fileName();

@@ -20,24 +20,24 @@ enum class Tick { Off = 0, On = 1, Greyed = 2 };
 
 // The texts the settings window's lists show and the settings file holds,
 // in list order, which is the enums' order.
-const QStringList &headerModeTexts();   // "PC名", "ﾕｰｻﾞｰ名", "PC名+ﾕｰｻﾞｰ名", "登録名"
-const QStringList &pictureTypeTexts();  // "BMP", "JPEG", "JPG", "PNG"
-const QStringList &keepDaysTexts();     // "しない", " 7日前", "30日前"
+const QStringList &headerModeTexts(); // "PC名", "ﾕｰｻﾞｰ名", "PC名+ﾕｰｻﾞｰ名", "登録名"
+const QStringList &pictureTypeTexts(); // "BMP", "JPEG", "JPG", "PNG"
+const QStringList &keepDaysTexts();    // "しない", " 7日前", "30日前"
 
 // What the user chose, as the settings file keeps it (line numbers in
 // brackets). The file's first line, the folder the browser stands in, is
 // part of the running state.
 struct Settings
 {
-    Tick saveText = Tick::Off;                    // 2
-    Tick printAtOnce = Tick::Off;                 // 3
-    HeaderMode headerMode = HeaderMode::User;     // 4
-    QStringList registeredNames;                  // 5
-    int registeredIndex = -1;                     // 6: -1 when none is chosen
-    PictureType pictureType = PictureType::Jpg;   // 7
-    KeepDays keepDays = KeepDays::Week;           // 8
-    QString printer;                              // 9
-    Tick showButtonWindow = Tick::Off;            // 10
+    Tick saveText = Tick::Off;                  // 2
+    Tick printAtOnce = Tick::Off;               // 3
+    HeaderMode headerMode = HeaderMode::User;   // 4
+    QStringList registeredNames;                // 5
+    int registeredIndex = -1;                   // 6: -1 when none is chosen
+    PictureType pictureType = PictureType::Jpg; // 7
+    KeepDays keepDays = KeepDays::Week;         // 8
+    QString printer;                            // 9
+    Tick showButtonWindow = Tick::Off;          // 10
     // The button window's place in twips, kept as the texts read (11, 12).
     QString buttonWindowTop;
     QString buttonWindowLeft;
@@ -55,8 +55,18 @@ inline constexpr int settingsLineCount = 12;
 QString settingsFilePath(const QString &folder);
 
 // True when the folder's listing of ordinary, visible files holds one named
-// exactly "RAVuvivo.vov" (letter case counts).
+// exactly "RAVuvivo.vov" (letter case counts) that is not another user's
+// link.
 bool hasSettingsFile(const QString &folder);
+
+// True when a path can stand as one line of the settings file: it holds no
+// line break (CR or LF), which would end the line and shift every later one.
+bool fitsSettingsLine(const QString &path);
+
+// True when the path is a symbolic link made by another user. Such a link,
+// planted in a shared folder, is never followed: its target is neither read
+// as the settings nor written over; a save replaces the link itself.
+bool isForeignLink(const QString &path);
 
 // True when the path names an existing folder; the empty path asks about
 // the root, which exists.
@@ -81,7 +91,8 @@ std::optional<qint16> parseNumberLine(const QString &line);
 // beyond ASCII; all others CP932.
 QStringList splitSettingsLines(const QByteArray &bytes);
 
-// Reads the file's twelve slots; throws Failure when it cannot be read.
+// Reads the file's twelve slots; throws Failure when it cannot be read or
+// is another user's link.
 QStringList readSettingsLines(const QString &path);
 
 // Lines 2 to 12 read into the settings one by one: a line that does not
@@ -90,11 +101,15 @@ QStringList readSettingsLines(const QString &path);
 bool readSettings(const QStringList &lines, Settings &settings);
 
 // The file's bytes: every line followed by CR LF, in CP932, or as UTF-8
-// with a byte order mark when CP932 cannot hold one of the values.
+// with a byte order mark when CP932 cannot hold one of the values. A folder
+// that no line can hold is left out (an empty first line): the next start
+// then stays in its own folder, and the other lines keep their places.
 QByteArray settingsFileBytes(const QString &folder, const Settings &settings);
 
 // Replaces the file whole: the bytes go to a temporary file beside it that
 // is renamed over it, so an interrupted write leaves the old file intact.
+// The user's own link is written through, as an editor would; another
+// user's link is replaced, its target left alone.
 // Throws Failure with a readable description when writing fails.
 void writeFileAtomically(const QString &path, const QByteArray &bytes);
 

@@ -20,6 +20,10 @@ public:
     virtual void notice(const QString &text, const QString &title = applicationTitle()) = 0;
     virtual bool askOkCancel(const QString &text, const QString &title) = 0;
     virtual bool askYesNo(const QString &text, const QString &title) = 0;
+    // Closes every box still open, as if nobody answered: a notice returns,
+    // a question answers false. For the end of the program, which must not
+    // wait for somebody to answer.
+    virtual void closeAll() = 0;
 };
 
 } // namespace snagwell

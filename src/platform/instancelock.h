@@ -22,7 +22,8 @@ class LockFileInstanceLock final : public InstanceLock
 {
 public:
     // The lock file lives in the user's runtime folder, named after the
-    // executable.
+    // executable; where there is none, in the temporary folder, named after
+    // the executable and the user.
     explicit LockFileInstanceLock(const QString &executableName);
     ~LockFileInstanceLock() override;
     bool tryLock() override;

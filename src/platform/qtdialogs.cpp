@@ -1,22 +1,42 @@
 #include "platform/qtdialogs.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 
 namespace snagwell {
-namespace {
 
-QMessageBox::StandardButton ask(QMessageBox::Icon icon, const QString &text, const QString &title,
-                                QMessageBox::StandardButtons buttons)
+QString QtDialogs::buttonText(int standardButton)
 {
-    QMessageBox box(icon, title, text, buttons);
+    // Set here rather than left to Qt, whose own texts are English unless its
+    // Japanese translation happens to be installed.
+    switch (standardButton) {
+    case QMessageBox::Ok:
+        return QStringLiteral("OK");
+    case QMessageBox::Cancel:
+        return QStringLiteral("キャンセル");
+    case QMessageBox::Yes:
+        return QStringLiteral("はい");
+    case QMessageBox::No:
+        return QStringLiteral("いいえ");
+    }
+    return QString();
+}
+
+int QtDialogs::ask(int icon, const QString &text, const QString &title, int buttons)
+{
+    QMessageBox box(static_cast<QMessageBox::Icon>(icon), title, text,
+                    static_cast<QMessageBox::StandardButtons>(buttons));
+    for (QAbstractButton *button : box.buttons())
+        button->setText(buttonText(box.standardButton(button)));
     // The program often has no window on screen (it lives in the tray), so
     // its boxes must come to the front by themselves.
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    m_open.append(&box);
+    const int answer = box.exec();
+    m_open.removeAll(&box);
+    return answer;
 }
-
-} // namespace
 
 void QtDialogs::notice(const QString &text, const QString &title)
 {
@@ -33,6 +53,16 @@ bool QtDialogs::askYesNo(const QString &text, const QString &title)
 {
     return ask(QMessageBox::Question, text, title, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
+}
+
+void QtDialogs::closeAll()
+{
+    // Each box's own event loop ends once control returns to it; no button
+    // counts as pressed.
+    for (const QPointer<QMessageBox> &box : std::as_const(m_open)) {
+        if (box)
+            box->done(QMessageBox::NoButton);
+    }
 }
 
 } // namespace snagwell

@@ -2,14 +2,20 @@
 // ports' doubles, in real folders.
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <utime.h>
+
+#include <thread>
 
 #include <QtTest>
 
+#include "app/failurerules.h"
 #include "core/ansicodepage.h"
 #include "core/dayfolders.h"
 #include "core/naming.h"
 #include "doubles/doubles.h"
+#include "platform/abruptexit.h"
 
 using namespace snagwell;
 using namespace snagwell::testing;
@@ -27,6 +33,14 @@ void makeFolders(const QString &base, const QStringList &folders)
 {
     for (const QString &folder : folders)
         QVERIFY(QDir().mkpath(base + u'/' + folder));
+}
+
+// Dates a folder the given days back from the doubles' clock.
+void age(const QString &folder, int days)
+{
+    const qint64 when = FixedClock().time.addDays(-days).toSecsSinceEpoch();
+    const utimbuf times{when, when};
+    QCOMPARE(::utime(QFile::encodeName(folder), &times), 0);
 }
 
 // Each expected fragment, in order, within the boxes shown.
@@ -52,6 +66,10 @@ private Q_SLOTS:
     void startUp_data();
     void startUp();
     void stopDeletesOldDayFolders();
+    void displayLoss_data();
+    void displayLoss();
+    void abruptExit_data();
+    void abruptExit();
 };
 
 void AppTest::capture_data()
@@ -161,6 +179,7 @@ void AppTest::sequences_data()
     const QString user = "header=user; tip=ﾕｰｻﾞｰ名(snagwell)";
     // The header choice and the registered names.
     QTest::newRow("mode PC") << QStringList{"mode:0"} << "header=OFFICE-PC; tip=PC名(snagwell)";
+    QTest::newRow("mode PC and user") << QStringList{"mode:2"} << "header=OFFICE-PCuser; tip=PC名+ﾕｰｻﾞｰ名(snagwell)";
     QTest::newRow("add chooses the name") << QStringList{"mode:3", "add:会議"} << "names=会議; index=0; header=会議; tip=会議(snagwell)";
     QTest::newRow("blanks around a name are not in the header") << QStringList{"mode:3", "add:\u3000会議 "} << "names=\u3000会議 ; header=会議";
     QTest::newRow("name chosen under another mode keeps the tip") << QStringList{"add:a", "add:b", "name:0"} << "names=a,b; index=0; " + user;
@@ -189,6 +208,9 @@ void AppTest::sequences_data()
     QTest::newRow("at SWData") << QStringList{day, "at:SWData", "management"} << "folder=SWData/26Dec07; said=管理フォルダが選択されています";
     QTest::newRow("inside SWData") << QStringList{old, "at:SWData/26Dec01", "management"} << "folder=SWData/26Dec01; said=管理フォルダの中です";
     QTest::newRow("a file named SWData is reported") << QStringList{"file:SWData", "at:", "management"} << "folder=; said=管理フォルダがあります|パスが見つかりません";
+    QTest::newRow("the browser enters a folder") << QStringList{"made:ab", "at:", "browse:ab"} << "folder=ab; said=";
+    QTest::newRow("the browser refuses a line break") << QStringList{"made:a\nb", "at:", "browse:a\nb"} << "folder=; said=名前に改行を含むフォルダには移動できません";
+    QTest::newRow("the browser refuses a carriage return") << QStringList{"made:a\rb", "at:", "browse:a\rb"} << "folder=; said=名前に改行を含むフォルダには移動できません";
     QTest::newRow("a file named today is reported") << QStringList{sw, "file:SWData/26Dec07", "at:SWData", "today"} << "folder=SWData; said=今日の日付フォルダがあります|パスが見つかりません";
     // The preview and its buttons.
     QTest::newRow("print text") << QStringList{"text", "print text"} << "jobs=PDF:P:a\r\nb; said=印刷確認?テキストを印刷しますか";
@@ -245,6 +267,8 @@ void AppTest::sequences()
             QVERIFY(QDir().mkpath(base) && QFile(base + u'/' + value).open(QIODevice::WriteOnly));
         else if (step.startsWith("at:"))
             QDir().mkpath(base), p.state.enterFolder(QDir::cleanPath(base + u'/' + value));
+        else if (step.startsWith("browse:")) // as the browser's folder list does
+            reportFailure(p.dialogs, [&] { p.state.enterFolder(base + u'/' + value); });
         else if (step == "today")
             p.folders.makeTodaysFolderReported();
         else if (step == "management")
@@ -292,6 +316,7 @@ void AppTest::startUp_data()
     QTest::newRow("LF line ends") << later << "" << "" << "SWData/26Dec07" << written;
     QTest::newRow("lone CR line ends") << QString(later).replace("\n", "\r") << "" << "" << "SWData/26Dec07" << written;
     QTest::newRow("UTF-8 without a byte order mark") << later << "utf8" << "" << "SWData/26Dec07" << written;
+    QTest::newRow("a greyed button window tick opens it") << QString(later).replace("laser\n 1 ", "laser\n 2 ") << "" << "" << "SWData/26Dec07" << QString(written).replace("Laser\r\n 1 ", "Laser\r\n 2 ");
     QTest::newRow("garbage is kept aside as .bak") << "\n 7 \nx\n登録名\n" << "" << "" << "SWData/26Dec07" << "";
     QTest::newRow("missing saved folder is said, shortened") << QString(300, u'x') + "\n 1 " << "" << "xxx…xxx" << "SWData/26Dec07" << "";
     QTest::newRow("stop request during start-up writes nothing") << later.mid(5) << "stop" << "が見つかりません" << "" << later.mid(5);
@@ -326,11 +351,14 @@ void AppTest::startUp()
     if (fault == "settings is a folder")
         QVERIFY(QDir().mkdir(p.state.settingsFilePath()));
     p.start();
+    QCOMPARE(p.dialogs.closings, int(fault.contains("stop"))); // the open box closes with the program
     QVERIFY(p.dialogs.shown.join("").size() < 250);
     QFETCH(QString, folder);
     QCOMPARE(p.state.currentFolder(), QDir::cleanPath(p.folder + u'/' + folder));
     const bool running = !fault.contains("second") && !fault.contains("stop");
     QCOMPARE(p.lifecycle.hasEnded(), !running);
+    if (QByteArray(QTest::currentDataTag()).contains("greyed"))
+        QVERIFY(p.state.isButtonWindowOpen());
     QCOMPARE(p.state.isMonitoring(), running);
     QCOMPARE(p.state.isButtonWindowOpen(), running && p.state.settings().showButtonWindow != Tick::Off);
     for (const QString &top : QStringList{"7", p.state.settings().buttonWindowTop}) { // on disk soon, not only at quit
@@ -369,6 +397,83 @@ void AppTest::stopDeletesOldDayFolders()
     p.state.changeSettings([](Settings &s) { s.saveText = Tick::On; });
     p.clipboard.setText("x");
     QCOMPARE(filesIn(p.state.currentFolder()), QStringList());
+}
+
+void AppTest::displayLoss_data()
+{
+    QTest::addColumn<QString>("when");
+    QTest::newRow("running: the change is written, old day folders go") << "running";
+    QTest::newRow("a failed save is told nowhere") << "save fails";
+    QTest::newRow("a start-up box: nothing is written or deleted") << "start-up";
+}
+
+void AppTest::displayLoss()
+{
+    QFETCH(QString, when);
+    Program p;
+    makeFolders(p.folder, {"SWData/26Nov29"});
+    age(p.folder + "/SWData/26Nov29", 8);
+    const QByteArray unread = encodeFileText("/gone\r\n 1 \r\n");
+    if (when == "start-up") {
+        QFile file(p.state.settingsFilePath());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(unread) > 0);
+    }
+    QByteArray atLoss; // the settings file when the display went, the old folder's fate
+    p.dialogs.whileShown = [&] {
+        p.lifecycle.shutDownWithoutDisplay();
+        atLoss = bytesOf(p.state.settingsFilePath()) + (QFileInfo::exists(p.folder + "/SWData/26Nov29") ? "1" : "0");
+    };
+    p.start();
+    p.dialogs.shown.clear();
+    if (when == "start-up") { // the process ends here: nothing more runs
+        QCOMPARE(atLoss, unread + "1");
+        return;
+    }
+    p.state.changeSettings([](Settings &s) { s.saveText = Tick::On; });
+    if (when == "save fails")
+        QVERIFY(QFile::remove(p.state.settingsFilePath()) && QDir().mkdir(p.state.settingsFilePath()));
+    p.lifecycle.shutDownWithoutDisplay(); // before the save that follows a change
+    QVERIFY(p.lifecycle.hasEnded() && !p.state.isMonitoring());
+    QVERIFY(!QFileInfo::exists(p.folder + "/SWData/26Nov29"));
+    QCOMPARE(p.dialogs.shown, QStringList());
+    QVERIFY(p.trayIcon.present); // nothing that needs the screen is touched
+    if (when == "running")
+        QCOMPARE(bytesOf(p.state.settingsFilePath()), p.state.settingsFileBytes());
+}
+
+void AppTest::abruptExit_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QByteArray>("ran");
+    QTest::newRow("exit() while guarded runs the work once") << "guarded" << QByteArray("work");
+    QTest::newRow("exit() after the guard's end runs nothing") << "ended" << QByteArray();
+    QTest::newRow("another thread's exit() runs nothing") << "thread" << QByteArray();
+}
+
+void AppTest::abruptExit()
+{
+    QFETCH(QString, how);
+    int channel[2];
+    QCOMPARE(::pipe(channel), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        std::optional<AbruptExitGuard> guard(std::in_place, [&] { [[maybe_unused]] auto n = ::write(channel[1], "work", 4); });
+        if (how == "ended")
+            guard.reset();
+        if (how == "thread")
+            std::thread([] { std::exit(1); }).join();
+        std::exit(1);
+    }
+    ::close(channel[1]);
+    char buffer[16];
+    QByteArray ran;
+    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+        ran.append(buffer, n);
+    ::close(channel[0]);
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QTEST(ran, "ran");
 }
 
 QTEST_GUILESS_MAIN(AppTest)

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <functional>
 
@@ -217,8 +218,43 @@ private Q_SLOTS:
         row("replaced whole", "written [] f", [] { return writeOnto({"f"}); });
         row("onto a folder", "refused [(unreadable)] f", [] { return writeOnto({"f/"}); });
         row("onto a read-only file", "refused [x] f", [] { return writeOnto({"f !ro"}); });
+        // A line break would end the first line early and shift every later one.
+        for (const char *folder : {"/a\nb", "/a\rb", "/a\r\nb"})
+            row(folder, fileOf("|" + defaults.section('|', 1)),
+                [folder] { return settingsFileBytes(folder, Settings()); });
     }
     void settingsFile() { compareAnswer(); }
+
+    // The settings file as a link: the user's own is read and written
+    // through; another user's is not found, not read, and replaced.
+    void settingsLinks_data()
+    {
+        QTest::addColumn<uid_t>("owner");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("one's own") << ::geteuid() << "found, read, link kept, target written";
+        QTest::newRow("another user's") << uid_t(65534)
+                                        << "not found, refused, link replaced, target untouched";
+    }
+    void settingsLinks()
+    {
+        QFETCH(uid_t, owner);
+        if (owner != ::geteuid() && ::geteuid() != 0)
+            QSKIP("only root can make another user's link");
+        const QTemporaryDir dir;
+        populate(dir.path(), {"target", "RAVuvivo.vov -> " + dir.filePath("target")});
+        const QByteArray link = QFile::encodeName(dir.filePath("RAVuvivo.vov"));
+        QCOMPARE(::lchown(link.constData(), owner, gid_t(-1)), 0);
+        QStringList outcome{hasSettingsFile(dir.path()) ? "found" : "not found"};
+        try {
+            outcome << (readSettingsLines(dir.filePath("RAVuvivo.vov")).first() == "x" ? "read" : "?");
+        } catch (const Failure &) {
+            outcome << "refused";
+        }
+        writeFileAtomically(dir.filePath("RAVuvivo.vov"), "new");
+        outcome << (QFileInfo(dir.filePath("RAVuvivo.vov")).isSymLink() ? "link kept" : "link replaced");
+        outcome << (contents(dir.filePath("target")) == "new" ? "target written" : "target untouched");
+        QTEST(outcome.join(", "), "expected");
+    }
 
     // Where a capture goes and what its file holds.
     void captures_data()

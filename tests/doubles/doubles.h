@@ -45,9 +45,11 @@ struct ScriptedDialogs final : Dialogs
         shown.append(title + u'?' + text);
         return answers.isEmpty() || answers.takeFirst();
     }
+    void closeAll() override { ++closings; }
     QStringList shown; // "title|notice" and "title?question"
     QList<bool> answers;
     std::function<void()> whileShown; // runs once while the next notice is open
+    int closings = 0;                 // calls of closeAll()
 };
 
 struct MemoryClipboard final : Clipboard

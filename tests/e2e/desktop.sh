@@ -36,11 +36,12 @@ check "OK ends the program" wait_for 15 ended "$PID"
 check "quitting writes the settings" cmp "$run/RAVuvivo.vov" "$WORK/read.vov"
 check "the icon is gone" none "$tip"
 
-# The button window, titled with the header, at top 1500 and left 3000 twips.
+# The button window, titled with the header, at top 1500 and left 3000 twips;
+# its start-up tick, greyed, opens it too.
 run=$WORK/button
 day=$run/SWData/$(today)
 mkdir -p "$run/SWData"
-vov "$run/SWData" ' 0 ' ' 0 ' 登録名 ps ' 0 ' JPG ' 7日前' '' ' 1 ' 1500 3000 >"$run/RAVuvivo.vov"
+vov "$run/SWData" ' 0 ' ' 0 ' 登録名 ps ' 0 ' JPG ' 7日前' '' ' 2 ' 1500 3000 >"$run/RAVuvivo.vov"
 start "$run"
 button=$(window '^ps$') || fail "the button window is shown, titled ps"
 at() { xdotool getwindowgeometry "$button" | grep -q "Position: $1 "; }
@@ -60,5 +61,5 @@ sleep 0.5
 kill -TERM "$PID"
 check "the program ends on SIGTERM" wait_for 15 ended "$PID"
 check "the button window's setting and new place are written" \
-    test "$(sed -n '10,12p' "$run/RAVuvivo.vov" | tr -d '\r' | paste -sd,)" = ' 1 ,2250,4500'
+    test "$(sed -n '10,12p' "$run/RAVuvivo.vov" | tr -d '\r' | paste -sd,)" = ' 2 ,2250,4500'
 finish

@@ -6,6 +6,8 @@ SNAGWELL=$(realpath "${1:?usage: $0 <path to snagwell>}")
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/snagwell-e2e.XXXXXX")
 export XDG_RUNTIME_DIR=$WORK/xdg LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb
 mkdir -m 700 "$XDG_RUNTIME_DIR"
+# No print system but the test's own: the machine's printers stay out.
+export CUPS_SERVER=$WORK/no-cups.sock
 unset WAYLAND_DISPLAY
 PIDS=()
 failures=0

@@ -7,6 +7,7 @@
 #include "gui/aboutbox.h"
 #include "gui/buttonwindow.h"
 #include "gui/settingswindow.h"
+#include "platform/qtdialogs.h"
 
 using namespace snagwell;
 using namespace snagwell::testing;
@@ -37,6 +38,10 @@ class GuiTest : public QObject
 private Q_SLOTS:
     void settingsWindowFollowsTheState();
     void controlsCallTheServices();
+    void greyedBoxes_data();
+    void greyedBoxes();
+    void messageBoxes_data();
+    void messageBoxes();
     void buttonWindowShowsTheHeaderAndKeepsItsPlace();
     void aboutBox();
     void largePicturesAreDecoded();
@@ -99,6 +104,79 @@ void GuiTest::controlsCallTheServices()
         QVERIFY(w.settings.isVisible() != tray && !w.lifecycle.hasEnded());
     }
     QCOMPARE(w.dialogs.shown.last(), "終了?Snagwellを終了します。");
+}
+
+void GuiTest::greyedBoxes_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::newRow("ﾃｷｽﾄ自動保存") << "SaveTextCK";
+    QTest::newRow("同時印刷") << "PrintCK";
+    QTest::newRow("画面保存ボタン表示") << "PrintScreenCK";
+}
+
+void GuiTest::greyedBoxes()
+{
+    // A box greyed by the file shows so; each click after turns it on, off,
+    // on, off, never greyed again.
+    QFETCH(QString, box);
+    Windows w;
+    const auto tick = [&] {
+        const Settings &s = w.state.settings();
+        return box == "SaveTextCK" ? s.saveText : box == "PrintCK" ? s.printAtOnce : s.showButtonWindow;
+    };
+    w.state.changeSettings([](Settings &s) { s.saveText = s.printAtOnce = s.showButtonWindow = Tick::Greyed; });
+    QCheckBox *check = w.find<QCheckBox>(qPrintable(box));
+    QCOMPARE(check->checkState(), Qt::PartiallyChecked);
+    QList<Tick> ticks;
+    for (int click = 0; click < 4; ++click) {
+        check->click();
+        ticks << tick();
+        QCOMPARE(check->checkState(), tick() == Tick::On ? Qt::Checked : Qt::Unchecked);
+    }
+    QCOMPARE(ticks, (QList<Tick>{Tick::On, Tick::Off, Tick::On, Tick::Off}));
+}
+
+void GuiTest::messageBoxes_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QStringList>("buttons");
+    QTest::newRow("notice") << "notice" << QStringList{"OK"};
+    QTest::newRow("OK or cancel") << "ok" << QStringList{"OK", "キャンセル"};
+    QTest::newRow("yes or no") << "yes" << QStringList{"はい", "いいえ"};
+}
+
+void GuiTest::messageBoxes()
+{
+    // The real boxes: Japanese buttons, and closeAll() ends one left open
+    // unanswered.
+    QFETCH(QString, kind);
+    QtDialogs dialogs;
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+            for (QAbstractButton *button : box->buttons())
+                shown << button->text();
+        dialogs.closeAll();
+    });
+    // A box that closeAll() left open is answered with its first button.
+    bool rescued = false;
+    QTimer rescue;
+    rescue.setSingleShot(true);
+    connect(&rescue, &QTimer::timeout, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+            rescued = true, box->buttons().first()->click();
+    });
+    rescue.start(3000);
+    bool answer = false;
+    if (kind == "notice")
+        dialogs.notice("n");
+    else
+        answer = kind == "ok" ? dialogs.askOkCancel("q", "t") : dialogs.askYesNo("q", "t");
+    QVERIFY(!answer && !rescued);
+    QFETCH(QStringList, buttons);
+    shown.sort();
+    buttons.sort();
+    QCOMPARE(shown, buttons);
 }
 
 void GuiTest::buttonWindowShowsTheHeaderAndKeepsItsPlace()
