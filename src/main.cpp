@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QImageReader>
 
 #include <cstdio>
 
@@ -40,8 +41,8 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    const CommandLine commandLine = parseCommandLine(
-        arguments, QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName());
+    const CommandLine commandLine =
+        parseCommandLine(arguments, QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName());
     switch (commandLine.action) {
     case CommandLine::Action::Run:
         break;
@@ -73,6 +74,9 @@ int main(int argc, char *argv[])
     for (const int size : {16, 32, 64})
         icon.addFile(QStringLiteral(":/snagwell/snagwell-%1.png").arg(size));
     QApplication::setWindowIcon(icon);
+    // Pictures as large as the converters take are decoded, for the whole
+    // process.
+    QImageReader::setAllocationLimit(largestPictureMegabytes);
 
     const QString executableName =
         QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
@@ -94,8 +98,8 @@ int main(int argc, char *argv[])
     StorageFolders folders(state, dialogs, clock);
     Printing printing(state, printers, dialogs);
     FileViewer viewer(state, dialogs);
-    CaptureRecorder recorder(state, {clipboard, screenGrabber, converters, clock, dialogs, trayIcon},
-                             headers, printing);
+    CaptureRecorder recorder(
+        state, {clipboard, screenGrabber, converters, clock, dialogs, trayIcon}, headers, printing);
     Lifecycle lifecycle(state, {dialogs, instanceLock, trayIcon},
                         {folders, headers, printing, recorder}, executableName);
 

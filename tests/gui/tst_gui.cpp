@@ -19,12 +19,14 @@ struct Windows : Program
     template <typename T> T *find(const char *name) const
     {
         for (QWidget *top : QApplication::topLevelWidgets())
-            if (auto *child = top->objectName() == name ? qobject_cast<T *>(top) : top->findChild<T *>(name))
+            if (auto *child =
+                    top->objectName() == name ? qobject_cast<T *>(top) : top->findChild<T *>(name))
                 return child;
         return nullptr;
     }
     RecordingSystemInformation information;
-    SettingsWindow settings{{state, recorder, headers, folders, printing, viewer, lifecycle, dialogs, trayIcon, information}};
+    SettingsWindow settings{{state, recorder, headers, folders, printing, viewer, lifecycle,
+                             dialogs, trayIcon, information}};
     ButtonWindowHost buttonWindow{{state, headers, recorder, dialogs}};
 };
 
@@ -60,7 +62,8 @@ void GuiTest::settingsWindowFollowsTheState()
     // Shown under a signal blocker: nothing went back into the services.
     QVERIFY(w.trayIcon.tip.isEmpty());
     w.state.showText("x\r\ny", "/p/user001.txt");
-    QCOMPARE(w.find<QPlainTextEdit>("Text1")->toPlainText() + w.find<QLabel>("LabelTXT")->text(), "x\ny/p/user001.txt");
+    QCOMPARE(w.find<QPlainTextEdit>("Text1")->toPlainText() + w.find<QLabel>("LabelTXT")->text(),
+             "x\ny/p/user001.txt");
     QCOMPARE(w.find<QListWidget>("lstPrinters")->currentItem()->text(), "Laser");
     QVERIFY(!w.find<QPushButton>("Command1")->isEnabled());
     w.find<QPushButton>("Command2")->click();
@@ -74,7 +77,8 @@ void GuiTest::controlsCallTheServices()
     QCOMPARE(w.trayIcon.tip.trimmed(), "PC名(snagwell)");
     w.find<QLineEdit>("tbxFileHeader")->setText("会議");
     w.find<QPushButton>("btnRegAdd")->click();
-    QVERIFY(w.state.settings().registeredNames == QStringList{"会議"} && w.find<QLineEdit>("tbxFileHeader")->text().isEmpty());
+    QVERIFY(w.state.settings().registeredNames == QStringList{"会議"} &&
+            w.find<QLineEdit>("tbxFileHeader")->text().isEmpty());
     // A click turns a box on or off, a greyed one too.
     w.state.changeSettings([](Settings &s) { s.printAtOnce = Tick::Greyed; });
     for (const char *name : {"SaveTextCK", "PrintCK", "PrintCK"})
@@ -123,7 +127,8 @@ void GuiTest::buttonWindowShowsTheHeaderAndKeepsItsPlace()
     window->move(150, 30);
     w.lifecycle.shutDown();
     QVERIFY(!w.buttonWindow.window());
-    QCOMPARE(w.state.settings().buttonWindowLeft + "," + w.state.settings().buttonWindowTop, "2250,450");
+    QCOMPARE(w.state.settings().buttonWindowLeft + "," + w.state.settings().buttonWindowTop,
+             "2250,450");
 }
 
 void GuiTest::aboutBox()
@@ -143,8 +148,9 @@ void GuiTest::aboutBox()
 
 void GuiTest::largePicturesAreDecoded()
 {
-    // Past Qt's 128 MB default, up to what the converters take.
-    SystemClipboard clipboard;
+    // Past Qt's 128 MB default, up to what the converters take: the limit
+    // the program sets for the whole process at start-up.
+    QImageReader::setAllocationLimit(largestPictureMegabytes);
     QImage big(8688, 5792, QImage::Format_RGB32);
     big.fill(Qt::white);
     QByteArray png;
