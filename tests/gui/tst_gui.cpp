@@ -42,6 +42,8 @@ private Q_SLOTS:
     void buttonWindowShowsTheHeaderAndKeepsItsPlace();
     void aboutBox();
     void largePicturesAreDecoded();
+    void fileListFollowsTheFolder_data();
+    void fileListFollowsTheFolder();
 };
 
 void GuiTest::settingsWindowFollowsTheState()
@@ -68,6 +70,12 @@ void GuiTest::settingsWindowFollowsTheState()
     QVERIFY(!w.find<QPushButton>("Command1")->isEnabled());
     w.find<QPushButton>("Command2")->click();
     QVERIFY(w.find<QPushButton>("Command1")->isEnabled() && !w.state.isMonitoring());
+    // A capture's problem told in the window: one box that waits for no answer.
+    for (const char *problem : {"first", "second"})
+        w.state.tellCaptureProblem(problem);
+    const auto boxes = w.settings.findChildren<QMessageBox *>("captureProblemBox");
+    QVERIFY(boxes.size() == 1 && boxes.first()->isVisible() && !boxes.first()->isModal());
+    QCOMPARE(boxes.first()->text(), "second");
 }
 
 void GuiTest::controlsCallTheServices()
@@ -157,6 +165,49 @@ void GuiTest::largePicturesAreDecoded()
     QBuffer buffer(&png);
     QVERIFY(buffer.open(QIODevice::WriteOnly) && big.save(&buffer, "PNG"));
     QCOMPARE(QImage::fromData(png).size(), big.size());
+}
+
+void GuiTest::fileListFollowsTheFolder_data()
+{
+    QTest::addColumn<QStringList>("steps"); // "text", "picture", "+name", "-name"
+    QTest::addColumn<QStringList>("listed");
+    QTest::newRow("a picture lists its conversion alone")
+        << QStringList{"text", "picture"} << QStringList{"user001.txt", "user002.jpg"};
+    QTest::newRow("a name before the others")
+        << QStringList{"+b.txt", "+a.txt"} << QStringList{"a.txt", "b.txt"};
+    QTest::newRow("two new names at once")
+        << QStringList{"+b.txt", "+a.txt+c.txt"} << QStringList{"a.txt", "b.txt", "c.txt"};
+    QTest::newRow("a removed name goes")
+        << QStringList{"+a.txt+b.txt", "-a.txt"} << QStringList{"b.txt"};
+    QTest::newRow("a renamed one")
+        << QStringList{"+a.txt+b.txt", "-a.txt+c.txt"} << QStringList{"b.txt", "c.txt"};
+}
+
+void GuiTest::fileListFollowsTheFolder()
+{
+    QFETCH(QStringList, steps);
+    Windows w;
+    w.state.changeSettings([](Settings &s) { s.saveText = Tick::On; });
+    QImage picture(8, 6, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    for (const QString &step : steps) {
+        if (step == "text")
+            w.clipboard.setText("t");
+        if (step == "picture")
+            w.clipboard.setImage(picture);
+        static const QRegularExpression change("([+-])([^+-]+)");
+        for (const QRegularExpressionMatch &m : change.globalMatch(step)) {
+            QFile file(w.file(m.captured(2)));
+            QVERIFY(m.captured(1) == "-" ? file.remove() : file.open(QIODevice::WriteOnly));
+        }
+        if (step.startsWith('+') || step.startsWith('-'))
+            w.state.announceNewFiles();
+    }
+    QStringList listed;
+    const QListWidget *files = w.find<QListWidget>("File1");
+    for (int row = 0; row < files->count(); ++row)
+        listed << files->item(row)->text();
+    QTEST(listed, "listed");
 }
 
 QTEST_MAIN(GuiTest)
