@@ -536,6 +536,9 @@ void AppTest::missedChangesAreTold_data()
     QTest::newRow("overtaken ones add up")
         << true << QStringList{"missed:2", "overtaken", "copy"} << QStringList{missed.arg(3)}
         << QStringList{"user001.txt"};
+    QTest::newRow("within a minute of a notice: not yet")
+        << true << QStringList{"missed:1", "copy", "+10", "missed:2", "copy"}
+        << QStringList{missed.arg(1)} << QStringList{"user001.txt", "user002.txt"};
     QTest::newRow("within a minute of a notice: told after it")
         << true << QStringList{"missed:1", "copy", "+10", "missed:2", "copy", "+50", "copy"}
         << QStringList{missed.arg(1), missed.arg(2)}

@@ -18,7 +18,7 @@ printf 'BM\x36\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x30\x75\0\0\x30\x75\0\0\x01\0\x
 printf '\0%.0s' $(seq 20) >>"$WORK/huge.bmp"
 printf 'after the owner\r\n' >"$WORK/after.txt"
 pixels() { [ "$(identify -format '%#' "$1" 2>&1)" = "$(identify -format '%#' "$WORK/after.png")" ]; }
-told() { wait_for "$1" shown '^Snagwell$' && answer '^Snagwell$'; }
+told() { shown '^Snagwell$' "$1" && answer '^Snagwell$'; }
 
 n=0
 for kind in text image stall cut.png huge.bmp; do
