@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QIcon>
+#include <QImageReader>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -83,6 +84,9 @@ int main(int argc, char *argv[])
     if (qtTexts.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
+    // Pictures as large as the converters take are decoded, for the whole
+    // process.
+    QImageReader::setAllocationLimit(largestPictureMegabytes);
 
     const QString executableName =
         QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();

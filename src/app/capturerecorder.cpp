@@ -27,10 +27,13 @@ CaptureRecorder::CaptureRecorder(State &state, const Ports &ports, HeaderChoice 
                                  Printing &printing, QObject *parent)
     : QObject(parent), m_state(state), m_ports(ports), m_headers(headers), m_printing(printing)
 {
+    m_missedLater.setSingleShot(true);
+    connect(&m_missedLater, &QTimer::timeout, this, &CaptureRecorder::tellMissedChanges);
 }
 
 void CaptureRecorder::start()
 {
+    m_ports.clipboard.takeMissedChanges();
     if (!m_monitoring)
         m_monitoring = connect(&m_ports.clipboard, &Clipboard::changed, this,
                                &CaptureRecorder::captureTelling);
@@ -48,7 +51,37 @@ void CaptureRecorder::stop()
 
 void CaptureRecorder::captureTelling()
 {
-    tellFailures(m_ports.trayIcon, m_ports.clock, m_lastTold, [this] { captureClipboard(); });
+    m_missedChanges += m_ports.clipboard.takeMissedChanges();
+    tellFailures(
+        m_ports.clock, m_lastTold, [this](const QString &message) { tell(message); },
+        [this] { captureClipboard(); });
+    tellMissedChanges();
+}
+
+void CaptureRecorder::tell(const QString &message)
+{
+    if (m_ports.trayIcon.isAvailable())
+        m_ports.trayIcon.notify(applicationTitle(), message);
+    else
+        m_state.tellCaptureProblem(message);
+}
+
+void CaptureRecorder::tellMissedChanges()
+{
+    if (m_missedChanges == 0)
+        return;
+    if (!mayTellNow(m_ports.clock, m_lastTold)) {
+        // Told once the minute is over, when no capture comes to tell it.
+        if (!m_missedLater.isActive())
+            m_missedLater.start(std::chrono::minutes(1));
+        return;
+    }
+    m_missedLater.stop();
+    try {
+        tell(QStringLiteral("%1件のクリップボードの変更を読み取れませんでした")
+                 .arg(std::exchange(m_missedChanges, 0)));
+    } catch (...) {
+    }
 }
 
 QString CaptureRecorder::nextCapturePath() const
@@ -77,11 +110,12 @@ void CaptureRecorder::captureClipboard()
 void CaptureRecorder::captureText()
 {
     const QString text = m_ports.clipboard.text();
-    // An owner that ends while it is asked for the text leaves an empty
-    // answer, and the clipboard empty: that is no empty text to keep. An
-    // empty text really copied is still offered after it was read.
-    if (text.isEmpty() && !m_ports.clipboard.hasText())
-        throw Failure(QStringLiteral("クリップボードのテキストを受け取れません"));
+    // What came while reading may be the next change's: that one is
+    // captured with its own notice, this one counts as missed.
+    if (!m_ports.clipboard.isStillCurrent()) {
+        ++m_missedChanges;
+        return;
+    }
     m_state.showText(text, QString());
     const Settings &settings = m_state.settings();
     if (settings.saveText != Tick::On)
@@ -95,11 +129,15 @@ void CaptureRecorder::captureText()
 void CaptureRecorder::capturePicture()
 {
     const QImage image = m_ports.clipboard.image();
-    if (image.isNull())
+    if (!m_ports.clipboard.isStillCurrent()) {
+        ++m_missedChanges;
         return;
-    const QString base = storeNewCapture([this] { return nextCapturePath(); },
-                                         QStringLiteral(".bmp"),
-                                         [&](QIODevice &device) { writeBitmap(device, image); });
+    }
+    if (image.isNull())
+        throw Failure(QStringLiteral("クリップボードの画像を読み込めません"));
+    const QString base =
+        storeNewCapture([this] { return nextCapturePath(); }, QStringLiteral(".bmp"),
+                        [&](QIODevice &device) { writeBitmap(device, image); });
     m_state.announceNewFiles();
     m_state.showPicture(image, base);
     // A failed print keeps nothing from the conversion; it is told after it.
@@ -130,7 +168,8 @@ QString CaptureRecorder::saveShownText()
 {
     const QByteArray bytes = textFileBytes(m_state.shownText());
     const QString base = storeNewCapture(
-        [this] { return nextCapturePath(); }, QStringLiteral(".txt"), [&](QIODevice &device) {
+        [this] { return nextCapturePath(); }, QStringLiteral(".txt"),
+        [&](QIODevice &device) {
             // A full disk shows as a short count, not always as an error.
             if (device.write(bytes) != bytes.size())
                 throw Failure(

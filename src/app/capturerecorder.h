@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 namespace snagwell {
 
@@ -43,8 +44,11 @@ public:
     void stop();
     // Captures what the clipboard holds now; throws what fails.
     void captureClipboard();
-    // Captures as monitoring does: a failure is told beside the tray icon,
-    // at most once a minute, and the next capture is tried as usual.
+    // Captures as monitoring does: a failure is told beside the tray icon
+    // (in the settings window where there is no tray), at most once a
+    // minute, and the next capture is tried as usual. Changes that could
+    // not be read are counted and told the same way, never saved as
+    // another change's content.
     void captureTelling();
     // Writes the shown text as the next text capture; answers its path.
     QString saveShownText();
@@ -59,6 +63,8 @@ private:
     void captureText();
     void capturePicture();
     QString nextCapturePath() const;
+    void tell(const QString &message);
+    void tellMissedChanges();
 
     State &m_state;
     Ports m_ports;
@@ -66,6 +72,8 @@ private:
     Printing &m_printing;
     QMetaObject::Connection m_monitoring;
     QDateTime m_lastTold;
+    int m_missedChanges = 0; // not yet told
+    QTimer m_missedLater;
 };
 
 } // namespace snagwell

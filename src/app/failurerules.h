@@ -38,12 +38,23 @@ template <typename Handler> bool reportFailure(Dialogs &dialogs, Handler &&handl
     }
 }
 
+// Whether a capture's problem may be told now: at most once a minute
+// (lastTold, set when it answers yes), so that a run of failing captures does
+// not bury the desktop in messages. A clock set back tells again.
+inline bool mayTellNow(const Clock &clock, QDateTime &lastTold)
+{
+    const QDateTime now = clock.now();
+    if (lastTold.isValid() && lastTold.secsTo(now) < 60 && lastTold <= now)
+        return false;
+    lastTold = now;
+    return true;
+}
+
 // A capture runs inside the clipboard's change notice: nothing ever reaches
 // the event loop, and what was saved before the failure stays saved. The
-// failure is told beside the tray icon, at most once a minute (lastTold), so
-// that a run of failing captures does not bury the desktop in messages.
-template <typename Capture>
-void tellFailures(TrayIcon &trayIcon, const Clock &clock, QDateTime &lastTold, Capture &&capture)
+// failure is told through tell(message), as mayTellNow allows.
+template <typename Tell, typename Capture>
+void tellFailures(const Clock &clock, QDateTime &lastTold, Tell &&tell, Capture &&capture)
 {
     QString reason;
     try {
@@ -54,12 +65,10 @@ void tellFailures(TrayIcon &trayIcon, const Clock &clock, QDateTime &lastTold, C
     } catch (...) {
         reason = QStringLiteral("不明なエラー");
     }
-    const QDateTime now = clock.now();
-    if (lastTold.isValid() && lastTold.secsTo(now) < 60 && lastTold <= now)
+    if (!mayTellNow(clock, lastTold))
         return;
-    lastTold = now;
     try {
-        trayIcon.notify(applicationTitle(), QStringLiteral("キャプチャを保存できませんでした: ") + reason);
+        tell(QStringLiteral("キャプチャを保存できませんでした: ") + reason);
     } catch (...) {
     }
 }

@@ -86,6 +86,12 @@ void State::showPicture(const QImage &picture, const QString &path)
     Q_EMIT shownPictureChanged();
 }
 
+void State::tellCaptureProblem(const QString &message)
+{
+    m_captureProblem = message;
+    Q_EMIT captureProblemTold();
+}
+
 void State::setMonitoring(bool on)
 {
     if (m_monitoring == on)

@@ -58,6 +58,11 @@ public:
     const QString &shownPicturePath() const { return m_shownPicturePath; }
     void showPicture(const QImage &picture, const QString &path);
 
+    // The latest problem of a capture told in the settings window, where
+    // the desktop has no notification area to tell it beside.
+    const QString &captureProblem() const { return m_captureProblem; }
+    void tellCaptureProblem(const QString &message);
+
     bool isMonitoring() const { return m_monitoring; }
     void setMonitoring(bool on);
 
@@ -73,6 +78,7 @@ Q_SIGNALS:
     void shownTextChanged();
     void shownPictureChanged();
     void monitoringChanged();
+    void captureProblemTold();
     void buttonWindowOpenChanged();
 
 private:
@@ -83,6 +89,7 @@ private:
     QString m_shownTextPath;
     QImage m_shownPicture;
     QString m_shownPicturePath;
+    QString m_captureProblem;
     bool m_monitoring = false;
     bool m_buttonWindowOpen = false;
 };

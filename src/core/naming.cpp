@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QSet>
 
-
 namespace snagwell {
 
 namespace {
@@ -160,7 +159,8 @@ QString cleanFileNameHeader(const QString &header)
     // Room for the running number and the longest extension within the
     // file system's 255 bytes; a character is never cut in half.
     while (cleaned.toUtf8().size() > longestHeaderBytes)
-        cleaned.chop(cleaned.size() >= 2 && cleaned.at(cleaned.size() - 1).isLowSurrogate() ? 2 : 1);
+        cleaned.chop(cleaned.size() >= 2 && cleaned.at(cleaned.size() - 1).isLowSurrogate() ? 2
+                                                                                            : 1);
     return cleaned;
 }
 
@@ -188,8 +188,20 @@ QString nextFreeFileName(const QString &folder, const QString &header)
         if (number && *number > highest)
             highest = *number;
     }
-    if (highest < widestThreeDigitNumber)
-        return cleaned + QString::number(highest + 1).rightJustified(3, QLatin1Char('0'));
+    // A name taken with any capture's extension, by a file or a folder,
+    // is passed over: a capture of another kind may be aimed at it next.
+    const QSet<QString> taken(names.begin(), names.end());
+    const auto isTaken = [&taken](const QString &base) {
+        for (const char *extension : {".txt", ".bmp", ".jpg", ".jpeg", ".png"})
+            if (taken.contains(base + QLatin1String(extension)))
+                return true;
+        return false;
+    };
+    for (int number = highest + 1; number <= widestThreeDigitNumber; ++number) {
+        const QString base = cleaned + QString::number(number).rightJustified(3, QLatin1Char('0'));
+        if (!isTaken(base))
+            return base;
+    }
     return cleaned + QString::number(firstFreeLongNumber(names, cleaned));
 }
 

@@ -28,7 +28,9 @@ QString cleanFileNameHeader(const QString &header);
 
 // The cleaned header followed by the next running number in the folder
 // (a current folder path): one above the highest number that follows the
-// header in any file's name, as three digits. Once "999" is taken, the
+// header in any file's name, as three digits, passing over a number whose
+// name is taken with a capture's extension by anything (a folder named
+// "user001.txt" included). Once "999" is taken, the
 // smallest number from 1000 up that no file name starts with, followed by
 // "." (header + number + "."). Nothing is reserved: the caller must write
 // the file before asking again.

@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -117,7 +118,8 @@ SettingsWindow::SettingsWindow(const SettingsWindowParts &parts, QWidget *parent
     buildMenus();
     connectControls();
     connectState();
-    resize(twipsToPixels(settingsWindowMinWidth, dpiX()), twipsToPixels(settingsWindowMinHeight, dpiY()));
+    resize(twipsToPixels(settingsWindowMinWidth, dpiX()),
+           twipsToPixels(settingsWindowMinHeight, dpiY()));
     stretchPreview();
     showSettings();
     showFolder();
@@ -163,11 +165,12 @@ void SettingsWindow::buildControls()
     m_driveList = named<DriveList>(QStringLiteral("Drive1"), browsePage);
     m_folderList = named<FolderList>(QStringLiteral("Dir1"), browsePage);
     m_fileList = named<FileList>(QStringLiteral("File1"), fileListPattern(), browsePage);
-    m_makeManagementFolderButton = named<QPushButton>(
-        QStringLiteral("btnMakeSWDataFolder"), QStringLiteral("管理ﾌｫﾙﾀﾞ作成"), browsePage);
-    m_makeTodaysFolderButton = named<QPushButton>(
-        QStringLiteral("btnMakeTodayFolder"), QStringLiteral("日付ﾌｫﾙﾀﾞ作成"), browsePage);
-    browseLayout->addWidget(captionLabel(QStringLiteral("Label1"), QStringLiteral("保存先"), browsePage));
+    m_makeManagementFolderButton = named<QPushButton>(QStringLiteral("btnMakeSWDataFolder"),
+                                                      QStringLiteral("管理ﾌｫﾙﾀﾞ作成"), browsePage);
+    m_makeTodaysFolderButton = named<QPushButton>(QStringLiteral("btnMakeTodayFolder"),
+                                                  QStringLiteral("日付ﾌｫﾙﾀﾞ作成"), browsePage);
+    browseLayout->addWidget(
+        captionLabel(QStringLiteral("Label1"), QStringLiteral("保存先"), browsePage));
     browseLayout->addWidget(m_driveList);
     browseLayout->addWidget(m_folderList, 1);
     browseLayout->addWidget(m_fileList, 1);
@@ -185,29 +188,41 @@ void SettingsWindow::buildControls()
     int row = 0;
     m_headerModeList = named<QComboBox>(QStringLiteral("cbxFileHeader"), settingsPage);
     m_headerModeList->addItems(headerModeTexts());
-    grid->addWidget(captionLabel(QStringLiteral("Label5"), QStringLiteral("ﾌｧｲﾙ名"), settingsPage), row, 0);
+    grid->addWidget(captionLabel(QStringLiteral("Label5"), QStringLiteral("ﾌｧｲﾙ名"), settingsPage),
+                    row, 0);
     grid->addWidget(m_headerModeList, row++, 1, 1, 2);
     m_registeredNameList = named<QComboBox>(QStringLiteral("cbxRegName"), settingsPage);
-    m_removeNameButton = named<QPushButton>(QStringLiteral("btnRegDel"), QStringLiteral("削除"), settingsPage);
-    grid->addWidget(captionLabel(QStringLiteral("Label8"), QStringLiteral("登録名"), settingsPage), row++, 0, 1, 3);
+    m_removeNameButton =
+        named<QPushButton>(QStringLiteral("btnRegDel"), QStringLiteral("削除"), settingsPage);
+    grid->addWidget(captionLabel(QStringLiteral("Label8"), QStringLiteral("登録名"), settingsPage),
+                    row++, 0, 1, 3);
     grid->addWidget(m_registeredNameList, row, 0, 1, 2);
     grid->addWidget(m_removeNameButton, row++, 2);
     m_newNameEdit = named<QLineEdit>(QStringLiteral("tbxFileHeader"), settingsPage);
-    m_addNameButton = named<QPushButton>(QStringLiteral("btnRegAdd"), QStringLiteral("追加"), settingsPage);
-    grid->addWidget(captionLabel(QStringLiteral("Label7"), QStringLiteral("登   録"), settingsPage), row++, 0, 1, 3);
+    m_addNameButton =
+        named<QPushButton>(QStringLiteral("btnRegAdd"), QStringLiteral("追加"), settingsPage);
+    grid->addWidget(captionLabel(QStringLiteral("Label7"), QStringLiteral("登   録"), settingsPage),
+                    row++, 0, 1, 3);
     grid->addWidget(m_newNameEdit, row, 0, 1, 2);
     grid->addWidget(m_addNameButton, row++, 2);
     m_pictureTypeList = named<QComboBox>(QStringLiteral("cbxFileType"), settingsPage);
     m_pictureTypeList->addItems(pictureTypeTexts());
-    grid->addWidget(captionLabel(QStringLiteral("Label6"), QStringLiteral("イメージ保存形式"), settingsPage), row++, 0, 1, 3);
+    grid->addWidget(
+        captionLabel(QStringLiteral("Label6"), QStringLiteral("イメージ保存形式"), settingsPage),
+        row++, 0, 1, 3);
     grid->addWidget(m_pictureTypeList, row++, 0, 1, 3);
     m_keepDaysList = named<QComboBox>(QStringLiteral("cbxDeleteFolder"), settingsPage);
     m_keepDaysList->addItems(keepDaysTexts());
-    grid->addWidget(captionLabel(QStringLiteral("Label9"), QStringLiteral("保存ﾃﾞｰﾀ自動削除"), settingsPage), row++, 0, 1, 3);
+    grid->addWidget(
+        captionLabel(QStringLiteral("Label9"), QStringLiteral("保存ﾃﾞｰﾀ自動削除"), settingsPage),
+        row++, 0, 1, 3);
     grid->addWidget(m_keepDaysList, row++, 0, 1, 3);
-    m_saveTextBox = named<QCheckBox>(QStringLiteral("SaveTextCK"), QStringLiteral("ﾃｷｽﾄ自動保存"), settingsPage);
-    m_printAtOnceBox = named<QCheckBox>(QStringLiteral("PrintCK"), QStringLiteral("同時印刷"), settingsPage);
-    m_buttonWindowBox = named<QCheckBox>(QStringLiteral("PrintScreenCK"), QStringLiteral("画面保存ボタン表示"), settingsPage);
+    m_saveTextBox = named<QCheckBox>(QStringLiteral("SaveTextCK"), QStringLiteral("ﾃｷｽﾄ自動保存"),
+                                     settingsPage);
+    m_printAtOnceBox =
+        named<QCheckBox>(QStringLiteral("PrintCK"), QStringLiteral("同時印刷"), settingsPage);
+    m_buttonWindowBox = named<QCheckBox>(QStringLiteral("PrintScreenCK"),
+                                         QStringLiteral("画面保存ボタン表示"), settingsPage);
     for (QCheckBox *box : {m_saveTextBox, m_printAtOnceBox, m_buttonWindowBox})
         grid->addWidget(box, row++, 0, 1, 3);
     // The screen-capture button window's place, in twips.
@@ -234,9 +249,12 @@ void SettingsWindow::buildControls()
     m_printerList = named<QListWidget>(QStringLiteral("lstPrinters"), printPage);
     m_printerList->setSelectionMode(QAbstractItemView::SingleSelection);
     m_printerEdit = named<QLineEdit>(QStringLiteral("tbxPrinter"), printPage);
-    m_printTextButton = named<QPushButton>(QStringLiteral("btnPrnTXT"), QStringLiteral("テキスト印刷"), printPage);
-    m_printPictureButton = named<QPushButton>(QStringLiteral("btnPrnIMG"), QStringLiteral("イメージ印刷"), printPage);
-    printLayout->addWidget(captionLabel(QStringLiteral("Label3"), QStringLiteral("プリンタ一覧"), printPage));
+    m_printTextButton =
+        named<QPushButton>(QStringLiteral("btnPrnTXT"), QStringLiteral("テキスト印刷"), printPage);
+    m_printPictureButton =
+        named<QPushButton>(QStringLiteral("btnPrnIMG"), QStringLiteral("イメージ印刷"), printPage);
+    printLayout->addWidget(
+        captionLabel(QStringLiteral("Label3"), QStringLiteral("プリンタ一覧"), printPage));
     printLayout->addWidget(m_printerList, 1);
     printLayout->addWidget(m_printerEdit);
     printLayout->addWidget(m_printTextButton);
@@ -244,17 +262,21 @@ void SettingsWindow::buildControls()
     tabs->addTab(printPage, QStringLiteral("印刷"));
 
     // Buttons for the preview, under the left column.
-    m_saveTextButton = named<QPushButton>(QStringLiteral("btnSaveText"), QStringLiteral("テキスト保存"), central);
-    m_resetButton = named<QPushButton>(QStringLiteral("btnReset"), QStringLiteral("表示リセット"), central);
+    m_saveTextButton =
+        named<QPushButton>(QStringLiteral("btnSaveText"), QStringLiteral("テキスト保存"), central);
+    m_resetButton =
+        named<QPushButton>(QStringLiteral("btnReset"), QStringLiteral("表示リセット"), central);
     m_saveTextButton->setGeometry(px(margin), py(6540), px(1335), py(375));
     m_resetButton->setGeometry(px(margin + 1425), py(6540), px(leftWidth - 1425), py(375));
 
     // The preview column.
-    QLabel *textCaption = captionLabel(QStringLiteral("Label2"), QStringLiteral("テキスト"), central);
+    QLabel *textCaption =
+        captionLabel(QStringLiteral("Label2"), QStringLiteral("テキスト"), central);
     m_textPathLabel = pathLabel(QStringLiteral("LabelTXT"), central);
     m_textView = named<QPlainTextEdit>(QStringLiteral("Text1"), central);
     m_textView->setLineWrapMode(QPlainTextEdit::NoWrap);
-    QLabel *pictureCaption = captionLabel(QStringLiteral("Label4"), QStringLiteral("イメージ"), central);
+    QLabel *pictureCaption =
+        captionLabel(QStringLiteral("Label4"), QStringLiteral("イメージ"), central);
     m_picturePathLabel = pathLabel(QStringLiteral("LabelIMG"), central);
     m_pictureArea = named<QScrollArea>(QStringLiteral("Picture1"), central);
     m_pictureView = new QLabel;
@@ -264,9 +286,11 @@ void SettingsWindow::buildControls()
     m_pictureArea->setBackgroundRole(QPalette::Dark);
 
     textCaption->setGeometry(px(previewLeft), py(60), px(captionWidth), py(labelRowHeight));
-    m_textPathLabel->setGeometry(px(previewLeft + captionWidth), py(60), px(6300), py(labelRowHeight));
+    m_textPathLabel->setGeometry(px(previewLeft + captionWidth), py(60), px(6300),
+                                 py(labelRowHeight));
     m_textView->setGeometry(px(previewLeft), py(textTop), px(7275), py(textHeight));
-    pictureCaption->setGeometry(px(previewLeft), py(imageRowTop), px(captionWidth), py(labelRowHeight));
+    pictureCaption->setGeometry(px(previewLeft), py(imageRowTop), px(captionWidth),
+                                py(labelRowHeight));
     m_picturePathLabel->setGeometry(px(previewLeft + captionWidth), py(imageRowTop), px(6300),
                                     py(labelRowHeight));
     m_pictureArea->setGeometry(px(previewLeft), py(pictureTop), px(7275), py(5325));
@@ -364,8 +388,9 @@ void SettingsWindow::connectControls()
     // Printers.
     connect(m_printerList, &QListWidget::currentRowChanged, &m_parts.printing,
             &Printing::choosePrinter);
-    connect(m_printerList, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem *item) { m_parts.printing.choosePrinter(m_printerList->row(item)); });
+    connect(m_printerList, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
+        m_parts.printing.choosePrinter(m_printerList->row(item));
+    });
     connect(m_printerEdit, &QLineEdit::textEdited, this,
             changeSetting([](Settings &s, const QString &t) { s.printer = t; }));
     connect(m_printTextButton, &QPushButton::clicked, &m_parts.printing, &Printing::printShownText);
@@ -408,6 +433,7 @@ void SettingsWindow::connectState()
     });
     connect(&state, &State::shownTextChanged, this, &SettingsWindow::showText);
     connect(&state, &State::shownPictureChanged, this, &SettingsWindow::showPicture);
+    connect(&state, &State::captureProblemTold, this, &SettingsWindow::showCaptureProblem);
     connect(&state, &State::monitoringChanged, this,
             [this, &state] { m_startButton->setEnabled(!state.isMonitoring()); });
     connect(&m_parts.printing, &Printing::printersChanged, this, &SettingsWindow::showPrinters);
@@ -417,8 +443,7 @@ void SettingsWindow::showSettings()
 {
     const Settings &s = m_parts.state.settings();
     const QSignalBlocker blockNames(m_registeredNameList);
-    if (m_registeredNameList->count() != s.registeredNames.size() ||
-        [&] {
+    if (m_registeredNameList->count() != s.registeredNames.size() || [&] {
             for (int i = 0; i < m_registeredNameList->count(); ++i)
                 if (m_registeredNameList->itemText(i) != s.registeredNames.at(i))
                     return true;
@@ -511,6 +536,22 @@ void SettingsWindow::showAbout()
     m_about->activateWindow();
 }
 
+void SettingsWindow::showCaptureProblem()
+{
+    // A box that waits for no answer: captures go on while it is open, and
+    // the next problem replaces its text.
+    if (!m_problemBox) {
+        m_problemBox = new QMessageBox(QMessageBox::Warning, applicationTitle(), QString(),
+                                       QMessageBox::Ok, this);
+        m_problemBox->setObjectName(QStringLiteral("captureProblemBox"));
+        m_problemBox->setAttribute(Qt::WA_DeleteOnClose);
+        m_problemBox->setWindowModality(Qt::NonModal);
+    }
+    m_problemBox->setText(m_parts.state.captureProblem());
+    m_problemBox->show();
+    m_problemBox->raise();
+}
+
 void SettingsWindow::closeEvent(QCloseEvent *event)
 {
     // The close box only hides the window; the program goes on in the tray.
@@ -544,7 +585,7 @@ void SettingsWindow::stretchPreview()
     const QSize outer = frameGeometry().size();
     const QSize frame = outer - size();
     const PreviewStretch r = previewStretchFor(isMinimized(), pixelsToTwips(outer.width(), dpiX()),
-                                          pixelsToTwips(outer.height(), dpiY()));
+                                               pixelsToTwips(outer.height(), dpiY()));
     switch (r.action) {
     case PreviewStretch::Action::None:
         return;

@@ -9,6 +9,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMessageBox;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
@@ -75,6 +76,7 @@ private:
     void showPicture();
     void showPrinters();
     void showAbout();
+    void showCaptureProblem();
     void stretchPreview();
     int dpiX() const;
     int dpiY() const;
@@ -121,6 +123,7 @@ private:
     QAction *m_aboutAction = nullptr;
 
     QPointer<AboutBox> m_about;
+    QPointer<QMessageBox> m_problemBox;
 };
 
 } // namespace snagwell

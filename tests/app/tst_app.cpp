@@ -70,6 +70,8 @@ private Q_SLOTS:
     void displayLoss();
     void abruptExit_data();
     void abruptExit();
+    void missedChangesAreTold_data();
+    void missedChangesAreTold();
 };
 
 void AppTest::capture_data()
@@ -85,26 +87,67 @@ void AppTest::capture_data()
     QTest::addColumn<int>("told");
     const auto off = Tick::Off, on = Tick::On;
     const QString lines = "a\r\nb";
-    QTest::newRow("text only shown") << "text" << off << on << PictureType::Jpg << "" << QStringList{} << lines << QStringList{} << 0;
-    QTest::newRow("text kept") << "text" << on << off << PictureType::Jpg << "" << QStringList{"user001.txt"} << lines << QStringList{} << 0;
-    QTest::newRow("greyed box keeps nothing") << "text" << Tick::Greyed << off << PictureType::Jpg << "" << QStringList{} << lines << QStringList{} << 0;
-    QTest::newRow("text kept and printed") << "text" << on << on << PictureType::Jpg << "" << QStringList{"user001.txt"} << lines << QStringList{"Laser:P:a\r\nb"} << 0;
-    QTest::newRow("existing capture never replaced") << "text" << on << off << PictureType::Jpg << "existing" << QStringList{"user001.txt", "user002.txt"} << lines << QStringList{} << 0;
-    QTest::newRow("empty text takes a number") << "empty" << on << off << PictureType::Jpg << "" << QStringList{"user001.txt"} << "" << QStringList{} << 0;
-    QTest::newRow("vanished owner keeps nothing, is told") << "vanishing" << on << off << PictureType::Jpg << "" << QStringList{} << "" << QStringList{} << 1;
-    QTest::newRow("secret not captured") << "secret" << on << on << PictureType::Jpg << "" << QStringList{} << "" << QStringList{} << 0;
-    QTest::newRow("text wins over picture") << "both" << on << off << PictureType::Jpg << "" << QStringList{"user001.txt"} << lines << QStringList{} << 0;
-    QTest::newRow("JPG") << "picture" << off << off << PictureType::Jpg << "" << QStringList{"user001.jpg"} << "" << QStringList{} << 0;
-    QTest::newRow("JPEG") << "picture" << off << off << PictureType::Jpeg << "" << QStringList{"user001.jpeg"} << "" << QStringList{} << 0;
-    QTest::newRow("PNG") << "picture" << off << off << PictureType::Png << "" << QStringList{"user001.png"} << "" << QStringList{} << 0;
-    QTest::newRow("BMP") << "picture" << off << off << PictureType::Bmp << "" << QStringList{"user001.bmp"} << "" << QStringList{} << 0;
-    QTest::newRow("picture printed at its size") << "picture" << off << on << PictureType::Png << "" << QStringList{"user001.png"} << "" << QStringList{"Laser:L:picture@10,10 450x300"} << 0;
-    QTest::newRow("failing converter keeps the bitmap") << "picture" << off << off << PictureType::Png << "converter fails" << QStringList{"user001.bmp"} << "" << QStringList{} << 0;
-    QTest::newRow("missing converter keeps the bitmap, is told") << "picture" << off << off << PictureType::Jpg << "converter missing" << QStringList{"user001.bmp"} << "" << QStringList{} << 1;
-    QTest::newRow("vanished day folder is made again") << "text" << on << off << PictureType::Jpg << "folder gone" << QStringList{"user001.txt"} << lines << QStringList{} << 0;
-    QTest::newRow("day folder replaced by a file is told") << "text" << on << off << PictureType::Jpg << "folder is a file" << QStringList{} << lines << QStringList{} << 1;
-    QTest::newRow("files follow the umask") << "picture" << off << off << PictureType::Bmp << "umask" << QStringList{"user001.bmp"} << "" << QStringList{} << 0;
-    QTest::newRow("failed print keeps the conversion and is told") << "picture" << off << on << PictureType::Png << "printer refuses" << QStringList{"user001.png"} << "" << QStringList{} << 1;
+    QTest::newRow("text only shown") << "text" << off << on << PictureType::Jpg << ""
+                                     << QStringList{} << lines << QStringList{} << 0;
+    QTest::newRow("text kept") << "text" << on << off << PictureType::Jpg << ""
+                               << QStringList{"user001.txt"} << lines << QStringList{} << 0;
+    QTest::newRow("greyed box keeps nothing") << "text" << Tick::Greyed << off << PictureType::Jpg
+                                              << "" << QStringList{} << lines << QStringList{} << 0;
+    QTest::newRow("text kept and printed")
+        << "text" << on << on << PictureType::Jpg << "" << QStringList{"user001.txt"} << lines
+        << QStringList{"Laser:P:a\r\nb"} << 0;
+    QTest::newRow("existing capture never replaced")
+        << "text" << on << off << PictureType::Jpg << "existing"
+        << QStringList{"user001.txt", "user002.txt"} << lines << QStringList{} << 0;
+    QTest::newRow("empty text takes a number")
+        << "empty" << on << off << PictureType::Jpg << "" << QStringList{"user001.txt"} << ""
+        << QStringList{} << 0;
+    QTest::newRow("text already in CR LF")
+        << "crlf" << on << off << PictureType::Jpg << "" << QStringList{"user001.txt"} << lines
+        << QStringList{} << 0;
+    QTest::newRow("changed while read keeps nothing, is told")
+        << "overtaken" << on << off << PictureType::Jpg << "" << QStringList{} << ""
+        << QStringList{} << 1;
+    QTest::newRow("undecodable picture keeps nothing, is told")
+        << "undecodable" << off << off << PictureType::Png << "" << QStringList{} << ""
+        << QStringList{} << 1;
+    QTest::newRow("vanished owner keeps nothing, is told")
+        << "vanishing" << on << off << PictureType::Jpg << "" << QStringList{} << ""
+        << QStringList{} << 1;
+    QTest::newRow("secret not captured") << "secret" << on << on << PictureType::Jpg << ""
+                                         << QStringList{} << "" << QStringList{} << 0;
+    QTest::newRow("text wins over picture")
+        << "both" << on << off << PictureType::Jpg << "" << QStringList{"user001.txt"} << lines
+        << QStringList{} << 0;
+    QTest::newRow("JPG") << "picture" << off << off << PictureType::Jpg << ""
+                         << QStringList{"user001.jpg"} << "" << QStringList{} << 0;
+    QTest::newRow("JPEG") << "picture" << off << off << PictureType::Jpeg << ""
+                          << QStringList{"user001.jpeg"} << "" << QStringList{} << 0;
+    QTest::newRow("PNG") << "picture" << off << off << PictureType::Png << ""
+                         << QStringList{"user001.png"} << "" << QStringList{} << 0;
+    QTest::newRow("BMP") << "picture" << off << off << PictureType::Bmp << ""
+                         << QStringList{"user001.bmp"} << "" << QStringList{} << 0;
+    QTest::newRow("picture printed at its size")
+        << "picture" << off << on << PictureType::Png << "" << QStringList{"user001.png"} << ""
+        << QStringList{"Laser:L:picture@10,10 450x300"} << 0;
+    QTest::newRow("failing converter keeps the bitmap")
+        << "picture" << off << off << PictureType::Png << "converter fails"
+        << QStringList{"user001.bmp"} << "" << QStringList{} << 0;
+    QTest::newRow("missing converter keeps the bitmap, is told")
+        << "picture" << off << off << PictureType::Jpg << "converter missing"
+        << QStringList{"user001.bmp"} << "" << QStringList{} << 1;
+    QTest::newRow("vanished day folder is made again")
+        << "text" << on << off << PictureType::Jpg << "folder gone" << QStringList{"user001.txt"}
+        << lines << QStringList{} << 0;
+    QTest::newRow("day folder replaced by a file is told")
+        << "text" << on << off << PictureType::Jpg << "folder is a file" << QStringList{} << lines
+        << QStringList{} << 1;
+    QTest::newRow("files follow the umask")
+        << "picture" << off << off << PictureType::Bmp << "umask" << QStringList{"user001.bmp"}
+        << "" << QStringList{} << 0;
+    QTest::newRow("failed print keeps the conversion and is told")
+        << "picture" << off << on << PictureType::Png << "printer refuses"
+        << QStringList{"user001.png"} << "" << QStringList{} << 1;
 }
 
 void AppTest::capture()
@@ -118,7 +161,8 @@ void AppTest::capture()
     Program p;
     p.start();
     p.dialogs.shown.clear();
-    p.state.changeSettings([&](Settings &s) { s.saveText = saveText, s.printAtOnce = print, s.pictureType = type; });
+    p.state.changeSettings(
+        [&](Settings &s) { s.saveText = saveText, s.printAtOnce = print, s.pictureType = type; });
     const QString folder = p.state.currentFolder();
     if (fault == "existing")
         QVERIFY(QFile(p.file("user001.txt")).open(QIODevice::WriteOnly));
@@ -129,7 +173,8 @@ void AppTest::capture()
             return 0;
         };
     if (fault.startsWith("folder"))
-        QVERIFY(QDir(folder).removeRecursively() && (fault == "folder gone" || QFile(folder).open(QIODevice::WriteOnly)));
+        QVERIFY(QDir(folder).removeRecursively() &&
+                (fault == "folder gone" || QFile(folder).open(QIODevice::WriteOnly)));
     if (fault == "printer refuses")
         p.printers.refusal = "紙切れ";
     const mode_t umask = ::umask(fault == "umask" ? 077 : 022);
@@ -137,21 +182,44 @@ void AppTest::capture()
     picture.fill(Qt::red);
     p.clipboard.secret = content == "secret";
     p.clipboard.vanishing = content == "vanishing";
-    if (content == "picture")
+    p.clipboard.overtaken = content == "overtaken";
+    p.clipboard.undecodable = content == "undecodable";
+    QStringList options;
+    if (!fault.startsWith("converter"))
+        p.converters.behaviour = [&](const QString &bitmap, const QString &to,
+                                     const QString &option) {
+            options << QFileInfo(to).suffix() + ' ' + option;
+            return to.endsWith(".png") ? p.converters.real.BmpToPng(bitmap, to, option)
+                                       : p.converters.real.BmpToJpeg(bitmap, to, option);
+        };
+    if (content == "picture" || content == "undecodable")
         p.clipboard.setImage(picture);
     else
-        p.clipboard.set(content == "empty" ? QString() : "a\nb", true, content == "both" ? picture : QImage());
+        p.clipboard.set(content == "empty"  ? QString()
+                        : content == "crlf" ? "a\r\nb"
+                                            : "a\nb",
+                        true, content == "both" ? picture : QImage());
 
     QVERIFY(QFile::remove(p.state.settingsFilePath()));
     p.state.saveSettings();
     ::umask(umask);
-    const auto mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser;
+    const auto mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                      QFileDevice::WriteUser;
     for (const QString &path : {p.state.settingsFilePath(), p.file(files.value(0, "none"))})
-        QVERIFY(!QFileInfo::exists(path) || QFileInfo(path).permissions() == (fault == "umask" ? mode : mode | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+        QVERIFY(
+            !QFileInfo::exists(path) ||
+            QFileInfo(path).permissions() ==
+                (fault == "umask" ? mode : mode | QFileDevice::ReadGroup | QFileDevice::ReadOther));
     QCOMPARE(filesIn(folder), files);
     QTEST(p.state.shownText(), "shown");
     QTEST(p.printers.jobs, "jobs");
     QTEST(int(p.trayIcon.notices.size()), "told");
+    // The options each format hands its converter.
+    const QHash<PictureType, QString> option{{PictureType::Jpg, "jpg q95"},
+                                             {PictureType::Jpeg, "jpeg q30"},
+                                             {PictureType::Png, "png ac3"}};
+    if (content == "picture" && !fault.startsWith("converter"))
+        QCOMPARE(options.join(u'|'), option.value(type));
     QVERIFY(p.dialogs.shown.isEmpty());
     const QString last = files.isEmpty() ? QString() : p.file(files.last());
     if (fault == "existing")
@@ -179,51 +247,104 @@ void AppTest::sequences_data()
     const QString user = "header=user; tip=ﾕｰｻﾞｰ名(snagwell)";
     // The header choice and the registered names.
     QTest::newRow("mode PC") << QStringList{"mode:0"} << "header=OFFICE-PC; tip=PC名(snagwell)";
-    QTest::newRow("mode PC and user") << QStringList{"mode:2"} << "header=OFFICE-PCuser; tip=PC名+ﾕｰｻﾞｰ名(snagwell)";
-    QTest::newRow("add chooses the name") << QStringList{"mode:3", "add:会議"} << "names=会議; index=0; header=会議; tip=会議(snagwell)";
-    QTest::newRow("blanks around a name are not in the header") << QStringList{"mode:3", "add:\u3000会議 "} << "names=\u3000会議 ; header=会議";
-    QTest::newRow("name chosen under another mode keeps the tip") << QStringList{"add:a", "add:b", "name:0"} << "names=a,b; index=0; " + user;
-    QTest::newRow("the empty entry goes when nothing is chosen") << QStringList{"names:", "add:x"} << "names=x; index=0";
-    QTest::newRow("names without a choice stay") << QStringList{"names:a,b", "add:c"} << "names=a,b,c; index=2; " + user;
-    QTest::newRow("same name twice chooses the first") << QStringList{"add:a", "add:b", "add:a"} << "names=a,b,a; index=0";
-    QTest::newRow("declined or empty adds nothing") << QStringList{"no", "add:a", "add:"} << "names=; index=-1; said=ファイル名登録?";
-    QTest::newRow("delete chooses the one before") << QStringList{"add:a", "add:b", "add:c", "del"} << "names=a,b; index=1; " + user;
-    QTest::newRow("delete the first chooses the new first") << QStringList{"mode:3", "add:a", "add:b", "name:0", "del"} << "names=b; index=0; header=b; tip=b(snagwell)";
-    QTest::newRow("delete the last leaves the empty header") << QStringList{"mode:3", "add:a", "del"} << "names=; index=-1; header=; tip=(snagwell)";
+    QTest::newRow("mode PC and user")
+        << QStringList{"mode:2"} << "header=OFFICE-PCuser; tip=PC名+ﾕｰｻﾞｰ名(snagwell)";
+    QTest::newRow("add chooses the name") << QStringList{"mode:3", "add:会議"}
+                                          << "names=会議; index=0; header=会議; tip=会議(snagwell)";
+    QTest::newRow("blanks around a name are not in the header")
+        << QStringList{"mode:3", "add:\u3000会議 "} << "names=\u3000会議 ; header=会議";
+    QTest::newRow("name chosen under another mode keeps the tip")
+        << QStringList{"add:a", "add:b", "name:0"} << "names=a,b; index=0; " + user;
+    QTest::newRow("the empty entry goes when nothing is chosen")
+        << QStringList{"names:", "add:x"} << "names=x; index=0";
+    QTest::newRow("names without a choice stay")
+        << QStringList{"names:a,b", "add:c"} << "names=a,b,c; index=2; " + user;
+    QTest::newRow("same name twice chooses the first")
+        << QStringList{"add:a", "add:b", "add:a"} << "names=a,b,a; index=0";
+    QTest::newRow("declined or empty adds nothing")
+        << QStringList{"no", "add:a", "add:"} << "names=; index=-1; said=ファイル名登録?";
+    QTest::newRow("delete chooses the one before")
+        << QStringList{"add:a", "add:b", "add:c", "del"} << "names=a,b; index=1; " + user;
+    QTest::newRow("delete the first chooses the new first")
+        << QStringList{"mode:3", "add:a", "add:b", "name:0", "del"}
+        << "names=b; index=0; header=b; tip=b(snagwell)";
+    QTest::newRow("delete the last leaves the empty header")
+        << QStringList{"mode:3", "add:a", "del"} << "names=; index=-1; header=; tip=(snagwell)";
     QTest::newRow("declined delete") << QStringList{"add:a", "no", "del"} << "names=a; index=0";
-    QTest::newRow("a name with a comma is refused") << QStringList{"add:a,b"} << "names=; said=登録名に「,」は使えません";
-    QTest::newRow("a name too long for a file name is refused") << QStringList{"add:long"} << "names=; said=長すぎます";
-    QTest::newRow("button menu chooses 登録名 and the name") << QStringList{"add:a", "add:b", "button:1"} << "index=1; header=b; tip=b(snagwell)";
+    QTest::newRow("a name with a comma is refused")
+        << QStringList{"add:a,b"} << "names=; said=登録名に「,」は使えません";
+    QTest::newRow("a name too long for a file name is refused")
+        << QStringList{"add:long"} << "names=; said=長すぎます";
+    QTest::newRow("button menu chooses 登録名 and the name")
+        << QStringList{"add:a", "add:b", "button:1"} << "index=1; header=b; tip=b(snagwell)";
     // The folder buttons, in a folder of their own.
     const QString sw = "made:SWData", day = "made:SWData/26Dec07", old = "made:SWData/26Dec01";
-    QTest::newRow("today made in SWData") << QStringList{sw, "at:SWData", "today"} << "folder=SWData/26Dec07; said=";
-    QTest::newRow("today there is entered") << QStringList{day, "at:SWData", "today"} << "folder=SWData/26Dec07; said=選択したディレクトリには今日の日付フォルダがあります";
-    QTest::newRow("at today's folder") << QStringList{day, "at:SWData/26Dec07", "today"} << "folder=SWData/26Dec07; said=今日の日付フォルダが選択されています";
-    QTest::newRow("from another day to today's") << QStringList{day, old, "at:SWData/26Dec01", "today"} << "folder=SWData/26Dec07; said=今日の日付フォルダに移動しました";
-    QTest::newRow("another day without today's") << QStringList{old, "at:SWData/26Dec01", "today"} << "folder=SWData/26Dec01; said=";
-    QTest::newRow("today outside SWData") << QStringList{"at:", "today"} << "folder=; said=管理フォルダに移動してから実行して下さい。";
-    QTest::newRow("SWData made after asking") << QStringList{"at:", "management"} << "folder=SWData/26Dec07; said=管理フォルダ作成?選択したディレクトリに管理フォルダを作成しますか？";
-    QTest::newRow("SWData declined") << QStringList{"at:", "no", "management"} << "folder=; said=管理フォルダ作成?";
-    QTest::newRow("SWData there is entered") << QStringList{sw, "at:", "management"} << "folder=SWData/26Dec07; said=選択したディレクトリには管理フォルダがあります";
-    QTest::newRow("at SWData") << QStringList{day, "at:SWData", "management"} << "folder=SWData/26Dec07; said=管理フォルダが選択されています";
-    QTest::newRow("inside SWData") << QStringList{old, "at:SWData/26Dec01", "management"} << "folder=SWData/26Dec01; said=管理フォルダの中です";
-    QTest::newRow("a file named SWData is reported") << QStringList{"file:SWData", "at:", "management"} << "folder=; said=管理フォルダがあります|パスが見つかりません";
-    QTest::newRow("the browser enters a folder") << QStringList{"made:ab", "at:", "browse:ab"} << "folder=ab; said=";
-    QTest::newRow("the browser refuses a line break") << QStringList{"made:a\nb", "at:", "browse:a\nb"} << "folder=; said=名前に改行を含むフォルダには移動できません";
-    QTest::newRow("the browser refuses a carriage return") << QStringList{"made:a\rb", "at:", "browse:a\rb"} << "folder=; said=名前に改行を含むフォルダには移動できません";
-    QTest::newRow("a file named today is reported") << QStringList{sw, "file:SWData/26Dec07", "at:SWData", "today"} << "folder=SWData; said=今日の日付フォルダがあります|パスが見つかりません";
+    QTest::newRow("today made in SWData")
+        << QStringList{sw, "at:SWData", "today"} << "folder=SWData/26Dec07; said=";
+    QTest::newRow("today there is entered")
+        << QStringList{day, "at:SWData", "today"}
+        << "folder=SWData/26Dec07; said=選択したディレクトリには今日の日付フォルダがあります";
+    QTest::newRow("at today's folder")
+        << QStringList{day, "at:SWData/26Dec07", "today"}
+        << "folder=SWData/26Dec07; said=今日の日付フォルダが選択されています";
+    QTest::newRow("from another day to today's")
+        << QStringList{day, old, "at:SWData/26Dec01", "today"}
+        << "folder=SWData/26Dec07; said=今日の日付フォルダに移動しました";
+    QTest::newRow("another day without today's")
+        << QStringList{old, "at:SWData/26Dec01", "today"} << "folder=SWData/26Dec01; said=";
+    QTest::newRow("today outside SWData")
+        << QStringList{"at:", "today"}
+        << "folder=; said=管理フォルダに移動してから実行して下さい。";
+    QTest::newRow("SWData made after asking")
+        << QStringList{"at:", "management"}
+        << "folder=SWData/26Dec07; "
+           "said=管理フォルダ作成?選択したディレクトリに管理フォルダを作成しますか？";
+    QTest::newRow("SWData declined")
+        << QStringList{"at:", "no", "management"} << "folder=; said=管理フォルダ作成?";
+    QTest::newRow("SWData there is entered")
+        << QStringList{sw, "at:", "management"}
+        << "folder=SWData/26Dec07; said=選択したディレクトリには管理フォルダがあります";
+    QTest::newRow("at SWData") << QStringList{day, "at:SWData", "management"}
+                               << "folder=SWData/26Dec07; said=管理フォルダが選択されています";
+    QTest::newRow("inside SWData") << QStringList{old, "at:SWData/26Dec01", "management"}
+                                   << "folder=SWData/26Dec01; said=管理フォルダの中です";
+    QTest::newRow("a file named SWData is reported")
+        << QStringList{"file:SWData", "at:", "management"}
+        << "folder=; said=管理フォルダがあります|パスが見つかりません";
+    QTest::newRow("the browser enters a folder")
+        << QStringList{"made:ab", "at:", "browse:ab"} << "folder=ab; said=";
+    QTest::newRow("the browser refuses a line break")
+        << QStringList{"made:a\nb", "at:", "browse:a\nb"}
+        << "folder=; said=名前に改行を含むフォルダには移動できません";
+    QTest::newRow("the browser refuses a carriage return")
+        << QStringList{"made:a\rb", "at:", "browse:a\rb"}
+        << "folder=; said=名前に改行を含むフォルダには移動できません";
+    QTest::newRow("a file named today is reported")
+        << QStringList{sw, "file:SWData/26Dec07", "at:SWData", "today"}
+        << "folder=SWData; said=今日の日付フォルダがあります|パスが見つかりません";
     // The preview and its buttons.
-    QTest::newRow("print text") << QStringList{"text", "print text"} << "jobs=PDF:P:a\r\nb; said=印刷確認?テキストを印刷しますか";
-    QTest::newRow("print text cancelled") << QStringList{"text", "no", "print text"} << "jobs=; shown=a\r\nb; said=印刷確認?";
-    QTest::newRow("no text to print") << QStringList{"print text"} << "jobs=; said=テキストデータはありません";
-    QTest::newRow("refused job is reported") << QStringList{"text", "refuse", "print text"} << "jobs=; said=印刷確認?|紙切れ";
-    QTest::newRow("print a shown picture") << QStringList{"show:a.bmp", "print picture"} << "jobs=PDF:L:picture@10,10 60x45; said=イメージを印刷しますか";
-    QTest::newRow("no picture to print") << QStringList{"text", "print picture"} << "jobs=; said=イメージが選択されていません";
+    QTest::newRow("print text") << QStringList{"text", "print text"}
+                                << "jobs=PDF:P:a\r\nb; said=印刷確認?テキストを印刷しますか";
+    QTest::newRow("print text cancelled")
+        << QStringList{"text", "no", "print text"} << "jobs=; shown=a\r\nb; said=印刷確認?";
+    QTest::newRow("no text to print")
+        << QStringList{"print text"} << "jobs=; said=テキストデータはありません";
+    QTest::newRow("refused job is reported")
+        << QStringList{"text", "refuse", "print text"} << "jobs=; said=印刷確認?|紙切れ";
+    QTest::newRow("print a shown picture")
+        << QStringList{"show:a.bmp", "print picture"}
+        << "jobs=PDF:L:picture@10,10 60x45; said=イメージを印刷しますか";
+    QTest::newRow("no picture to print")
+        << QStringList{"text", "print picture"} << "jobs=; said=イメージが選択されていません";
     QTest::newRow("show a CP932 text") << QStringList{"show:a.txt"} << "shown=日本\r\nx\r\n; said=";
-    QTest::newRow("PNG only says why") << QStringList{"show:a.png"} << "shown=; said=PNG形式のファイルは表示できません。";
-    QTest::newRow("broken picture is reported") << QStringList{"show:a.jpg"} << "said=画像を読み込めません";
-    QTest::newRow("vanished file is reported") << QStringList{"show:gone.txt"} << "said=を開けません";
-    QTest::newRow("reset asks, then empties") << QStringList{"text", "reset"} << "shown=; said=リセット確認?表示データをリセットしますか";
+    QTest::newRow("PNG only says why")
+        << QStringList{"show:a.png"} << "shown=; said=PNG形式のファイルは表示できません。";
+    QTest::newRow("broken picture is reported")
+        << QStringList{"show:a.jpg"} << "said=画像を読み込めません";
+    QTest::newRow("vanished file is reported")
+        << QStringList{"show:gone.txt"} << "said=を開けません";
+    QTest::newRow("reset asks, then empties")
+        << QStringList{"text", "reset"} << "shown=; said=リセット確認?表示データをリセットしますか";
 }
 
 void AppTest::sequences()
@@ -239,7 +360,8 @@ void AppTest::sequences()
     QCOMPARE(p.state.settings().printer, "PDF");
     QImage image(4, 3, QImage::Format_RGB32);
     QVERIFY(image.save(p.file("a.bmp"), "BMP"));
-    for (const auto &[name, bytes] : {std::pair{"a.txt", "\x93\xfa\x96\x7b\r\nx"}, {"a.png", "png"}, {"a.jpg", "no"}}) {
+    for (const auto &[name, bytes] :
+         {std::pair{"a.txt", "\x93\xfa\x96\x7b\r\nx"}, {"a.png", "png"}, {"a.jpg", "no"}}) {
         QFile file(p.file(name));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) > 0);
     }
@@ -288,10 +410,13 @@ void AppTest::sequences()
     }
     const Settings &s = p.state.settings();
     const QHash<QString, QString> actual = {
-        {"names", s.registeredNames.join(u',')}, {"index", QString::number(s.registeredIndex)},
-        {"header", p.headers.fileNameHeader()}, {"tip", p.trayIcon.tip.trimmed()},
+        {"names", s.registeredNames.join(u',')},
+        {"index", QString::number(s.registeredIndex)},
+        {"header", p.headers.fileNameHeader()},
+        {"tip", p.trayIcon.tip.trimmed()},
         {"folder", QDir(base).relativeFilePath(p.state.currentFolder()).replace(".", "")},
-        {"jobs", p.printers.jobs.join(u'/')}, {"shown", p.state.shownText()}};
+        {"jobs", p.printers.jobs.join(u'/')},
+        {"shown", p.state.shownText()}};
     for (const QString &part : expected.split("; ")) {
         const QString key = part.section(u'=', 0, 0), value = part.section(u'=', 1);
         if (key == "said")
@@ -308,23 +433,72 @@ void AppTest::startUp_data()
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("said");
     QTest::addColumn<QString>("folder"); // where the browser stands after start-up
-    QTest::addColumn<QString>("after"); // the settings file after shutdown, "-" for none
-    const QString later = "<dir>/SWData/05Nov14\n 1 \n 2 \n登録名\na,会議\n1\nPNG\nしない\nlaser\n 1 \n150\n-30\n";
-    const QString written = "<dir>/SWData/26Dec07\r\n 1 \r\n 2 \r\n登録名\r\na,会議\r\n 1 \r\nPNG\r\nしない\r\nLaser\r\n 1 \r\n150\r\n-30\r\n";
-    QTest::newRow("first run") << "" << "" << "設定を初期化しました。" << "SWData/26Dec07" << "<dir>/SWData/26Dec07\r\n 0 \r\n 0 \r\nﾕｰｻﾞｰ名\r\n\r\n-1 \r\nJPG\r\n 7日前\r\nLaser\r\n 0 \r\n\r\n\r\n";
-    QTest::newRow("later run from an old day folder") << QString(later).replace("\n", "\r\n") << "" << "" << "SWData/26Dec07" << written;
-    QTest::newRow("LF line ends") << later << "" << "" << "SWData/26Dec07" << written;
-    QTest::newRow("lone CR line ends") << QString(later).replace("\n", "\r") << "" << "" << "SWData/26Dec07" << written;
-    QTest::newRow("UTF-8 without a byte order mark") << later << "utf8" << "" << "SWData/26Dec07" << written;
-    QTest::newRow("a greyed button window tick opens it") << QString(later).replace("laser\n 1 ", "laser\n 2 ") << "" << "" << "SWData/26Dec07" << QString(written).replace("Laser\r\n 1 ", "Laser\r\n 2 ");
-    QTest::newRow("garbage is kept aside as .bak") << "\n 7 \nx\n登録名\n" << "" << "" << "SWData/26Dec07" << "";
-    QTest::newRow("missing saved folder is said, shortened") << QString(300, u'x') + "\n 1 " << "" << "xxx…xxx" << "SWData/26Dec07" << "";
-    QTest::newRow("stop request during start-up writes nothing") << later.mid(5) << "stop" << "が見つかりません" << "" << later.mid(5);
-    QTest::newRow("second instance touches nothing") << "" << "second instance" << "snagwellは起動しています" << "" << "-";
-    QTest::newRow("second instance ends on a stop request") << "" << "second instance|stop" << "snagwellは起動しています" << "" << "-";
-    QTest::newRow("first run that cannot write says why") << "" << "settings is a folder" << "に書き込めません|に書き込めません" << "SWData/26Dec07" << "";
-    QTest::newRow("a failed save at quit is said, the icon still goes") << "" << "save fails" << "設定を初期化しました。|に書き込めません" << "SWData/26Dec07" << "";
-    QTest::newRow("failing steps are skipped") << "" << "today is a file|tray fails" << "パスが見つかりません" << "SWData" << "";
+    QTest::addColumn<QString>("after");  // the settings file after shutdown, "-" for none
+    const QString later =
+        "<dir>/SWData/05Nov14\n 1 \n 2 \n登録名\na,会議\n1\nPNG\nしない\nlaser\n 1 \n150\n-30\n";
+    const QString written = "<dir>/SWData/26Dec07\r\n 1 \r\n 2 \r\n登録名\r\na,会議\r\n 1 "
+                            "\r\nPNG\r\nしない\r\nLaser\r\n 1 \r\n150\r\n-30\r\n";
+    QTest::newRow("first run") << ""
+                               << ""
+                               << "設定を初期化しました。"
+                               << "SWData/26Dec07"
+                               << "<dir>/SWData/26Dec07\r\n 0 \r\n 0 \r\nﾕｰｻﾞｰ名\r\n\r\n-1 "
+                                  "\r\nJPG\r\n 7日前\r\nLaser\r\n 0 \r\n\r\n\r\n";
+    QTest::newRow("later run from an old day folder") << QString(later).replace("\n", "\r\n") << ""
+                                                      << ""
+                                                      << "SWData/26Dec07" << written;
+    QTest::newRow("LF line ends") << later << ""
+                                  << ""
+                                  << "SWData/26Dec07" << written;
+    QTest::newRow("lone CR line ends") << QString(later).replace("\n", "\r") << ""
+                                       << ""
+                                       << "SWData/26Dec07" << written;
+    QTest::newRow("UTF-8 without a byte order mark") << later << "utf8"
+                                                     << ""
+                                                     << "SWData/26Dec07" << written;
+    QTest::newRow("a greyed button window tick opens it")
+        << QString(later).replace("laser\n 1 ", "laser\n 2 ") << ""
+        << ""
+        << "SWData/26Dec07" << QString(written).replace("Laser\r\n 1 ", "Laser\r\n 2 ");
+    QTest::newRow("garbage is kept aside as .bak") << "\n 7 \nx\n登録名\n"
+                                                   << ""
+                                                   << ""
+                                                   << "SWData/26Dec07"
+                                                   << "";
+    QTest::newRow("missing saved folder is said, shortened") << QString(300, u'x') + "\n 1 "
+                                                             << ""
+                                                             << "xxx…xxx"
+                                                             << "SWData/26Dec07"
+                                                             << "";
+    QTest::newRow("stop request during start-up writes nothing") << later.mid(5) << "stop"
+                                                                 << "が見つかりません"
+                                                                 << "" << later.mid(5);
+    QTest::newRow("second instance touches nothing") << ""
+                                                     << "second instance"
+                                                     << "snagwellは起動しています"
+                                                     << ""
+                                                     << "-";
+    QTest::newRow("second instance ends on a stop request") << ""
+                                                            << "second instance|stop"
+                                                            << "snagwellは起動しています"
+                                                            << ""
+                                                            << "-";
+    QTest::newRow("first run that cannot write says why") << ""
+                                                          << "settings is a folder"
+                                                          << "に書き込めません|に書き込めません"
+                                                          << "SWData/26Dec07"
+                                                          << "";
+    QTest::newRow("a failed save at quit is said, the icon still goes")
+        << ""
+        << "save fails"
+        << "設定を初期化しました。|に書き込めません"
+        << "SWData/26Dec07"
+        << "";
+    QTest::newRow("failing steps are skipped") << ""
+                                               << "today is a file|tray fails"
+                                               << "パスが見つかりません"
+                                               << "SWData"
+                                               << "";
 }
 
 void AppTest::startUp()
@@ -340,7 +514,8 @@ void AppTest::startUp()
     makeFolders(p.folder, {"SWData/05Nov14"});
     if (!file.isEmpty()) {
         QFile settings(p.state.settingsFilePath());
-        QVERIFY(settings.open(QIODevice::WriteOnly) && settings.write(bytes(file, fault == "utf8")) > 0);
+        QVERIFY(settings.open(QIODevice::WriteOnly) &&
+                settings.write(bytes(file, fault == "utf8")) > 0);
     }
     p.lock.free = !fault.contains("second instance");
     p.trayIcon.failing = fault.contains("tray fails");
@@ -351,7 +526,8 @@ void AppTest::startUp()
     if (fault == "settings is a folder")
         QVERIFY(QDir().mkdir(p.state.settingsFilePath()));
     p.start();
-    QCOMPARE(p.dialogs.closings, int(fault.contains("stop"))); // the open box closes with the program
+    QCOMPARE(p.dialogs.closings,
+             int(fault.contains("stop"))); // the open box closes with the program
     QVERIFY(p.dialogs.shown.join("").size() < 250);
     QFETCH(QString, folder);
     QCOMPARE(p.state.currentFolder(), QDir::cleanPath(p.folder + u'/' + folder));
@@ -360,14 +536,17 @@ void AppTest::startUp()
     if (QByteArray(QTest::currentDataTag()).contains("greyed"))
         QVERIFY(p.state.isButtonWindowOpen());
     QCOMPARE(p.state.isMonitoring(), running);
-    QCOMPARE(p.state.isButtonWindowOpen(), running && p.state.settings().showButtonWindow != Tick::Off);
-    for (const QString &top : QStringList{"7", p.state.settings().buttonWindowTop}) { // on disk soon, not only at quit
+    QCOMPARE(p.state.isButtonWindowOpen(),
+             running && p.state.settings().showButtonWindow != Tick::Off);
+    for (const QString &top :
+         QStringList{"7", p.state.settings().buttonWindowTop}) { // on disk soon, not only at quit
         p.state.changeSettings([&](Settings &s) { s.buttonWindowTop = top; });
         if (running && fault != "settings is a folder")
             QTRY_COMPARE(bytesOf(p.state.settingsFilePath()), p.state.settingsFileBytes());
     }
     if (fault == "save fails")
-        QVERIFY(QFile::remove(p.state.settingsFilePath()) && QDir().mkdir(p.state.settingsFilePath()));
+        QVERIFY(QFile::remove(p.state.settingsFilePath()) &&
+                QDir().mkdir(p.state.settingsFilePath()));
     QSignalSpy ended(&p.lifecycle, &Lifecycle::ended);
     p.lifecycle.shutDown();
     QCOMPARE(ended.size(), int(running));
@@ -378,7 +557,80 @@ void AppTest::startUp()
         QCOMPARE(QDir(p.folder).entryList(QDir::Files | QDir::Hidden), QStringList());
     else if (!after.isEmpty())
         QCOMPARE(bytesOf(p.state.settingsFilePath()), bytes(after));
-    QCOMPARE(QFile::exists(p.state.settingsFilePath() + ".bak"), QByteArray(QTest::currentDataTag()).contains("garbage"));
+    QCOMPARE(QFile::exists(p.state.settingsFilePath() + ".bak"),
+             QByteArray(QTest::currentDataTag()).contains("garbage"));
+}
+
+void AppTest::missedChangesAreTold_data()
+{
+    QTest::addColumn<bool>("tray");
+    QTest::addColumn<QStringList>("steps"); // "copy", "missed:N", "overtaken", "fail", "+seconds"
+    QTest::addColumn<QStringList>("told");
+    QTest::addColumn<QStringList>("files");
+    const QString missed = "%1件のクリップボードの変更を読み取れませんでした";
+    QTest::newRow("replaced before read: the latest is kept, the others counted")
+        << true << QStringList{"missed:4", "copy"} << QStringList{missed.arg(4)}
+        << QStringList{"user001.txt"};
+    QTest::newRow("overtaken ones add up")
+        << true << QStringList{"missed:2", "overtaken", "copy"} << QStringList{missed.arg(3)}
+        << QStringList{"user001.txt"};
+    QTest::newRow("within a minute of a notice: not yet")
+        << true << QStringList{"missed:1", "copy", "+10", "missed:2", "copy"}
+        << QStringList{missed.arg(1)} << QStringList{"user001.txt", "user002.txt"};
+    QTest::newRow("within a minute of a notice: told after it")
+        << true << QStringList{"missed:1", "copy", "+10", "missed:2", "copy", "+50", "copy"}
+        << QStringList{missed.arg(1), missed.arg(2)}
+        << QStringList{"user001.txt", "user002.txt", "user003.txt"};
+    QTest::newRow("a failure and misses share the minute")
+        << true << QStringList{"fail", "missed:1", "copy", "+60", "copy"}
+        << QStringList{"キャプチャを保存できませんでした", missed.arg(1)}
+        << QStringList{"user001.txt", "user002.txt"};
+    QTest::newRow("no tray: told in the window")
+        << false << QStringList{"fail", "+60", "missed:5", "copy"}
+        << QStringList{"キャプチャを保存できませんでした", missed.arg(5)}
+        << QStringList{"user001.txt"};
+    QTest::newRow("misses before monitoring starts are not told")
+        << true << QStringList{"before:3", "copy"} << QStringList{} << QStringList{"user001.txt"};
+}
+
+void AppTest::missedChangesAreTold()
+{
+    QFETCH(bool, tray);
+    QFETCH(QStringList, steps);
+    Program p;
+    p.trayIcon.available = tray;
+    p.start();
+    p.state.changeSettings([](Settings &s) { s.saveText = Tick::On; });
+    QStringList inWindow;
+    connect(&p.state, &State::captureProblemTold, [&] { inWindow << p.state.captureProblem(); });
+    const QString folder = p.state.currentFolder();
+    int copies = 0;
+    for (const QString &step : steps) {
+        const int n = step.section(u':', 1).toInt();
+        if (step.startsWith("before:")) {
+            p.recorder.stop();
+            p.clipboard.missed = n;
+            p.recorder.start();
+        }
+        if (step.startsWith("missed:"))
+            p.clipboard.missed += n;
+        if (step.startsWith('+'))
+            p.clock.time = p.clock.time.addSecs(step.toInt());
+        p.clipboard.overtaken = step == "overtaken";
+        if (step == "fail")
+            QVERIFY(QDir(folder).removeRecursively() && QFile(folder).open(QIODevice::WriteOnly));
+        if (step == "copy" || step == "overtaken" || step == "fail")
+            p.clipboard.setText(QString::number(++copies));
+        if (step == "fail")
+            QVERIFY(QFile::remove(folder) && QDir().mkdir(folder));
+    }
+    QFETCH(QStringList, told);
+    const QStringList said = tray ? p.trayIcon.notices : inWindow;
+    QCOMPARE(said.size(), told.size());
+    for (qsizetype i = 0; i < told.size(); ++i)
+        QVERIFY2(said.at(i).startsWith(told.at(i)), qPrintable(said.at(i)));
+    QVERIFY(tray ? inWindow.isEmpty() : p.trayIcon.notices.isEmpty());
+    QTEST(filesIn(folder), "files");
 }
 
 void AppTest::stopDeletesOldDayFolders()
@@ -387,7 +639,8 @@ void AppTest::stopDeletesOldDayFolders()
     p.start();
     for (const auto &[name, days] : {std::pair{"26Nov29", 8}, {"26Dec01", 6}}) {
         makeFolders(p.folder, {QString("SWData/") + name});
-        const utimbuf times{p.clock.time.addDays(-days).toSecsSinceEpoch(), p.clock.time.addDays(-days).toSecsSinceEpoch()};
+        const utimbuf times{p.clock.time.addDays(-days).toSecsSinceEpoch(),
+                            p.clock.time.addDays(-days).toSecsSinceEpoch()};
         QCOMPARE(::utime(QFile::encodeName(p.folder + "/SWData/" + name), &times), 0);
     }
     p.recorder.stop();
@@ -421,7 +674,8 @@ void AppTest::displayLoss()
     QByteArray atLoss; // the settings file when the display went, the old folder's fate
     p.dialogs.whileShown = [&] {
         p.lifecycle.shutDownWithoutDisplay();
-        atLoss = bytesOf(p.state.settingsFilePath()) + (QFileInfo::exists(p.folder + "/SWData/26Nov29") ? "1" : "0");
+        atLoss = bytesOf(p.state.settingsFilePath()) +
+                 (QFileInfo::exists(p.folder + "/SWData/26Nov29") ? "1" : "0");
     };
     p.start();
     p.dialogs.shown.clear();
@@ -431,7 +685,8 @@ void AppTest::displayLoss()
     }
     p.state.changeSettings([](Settings &s) { s.saveText = Tick::On; });
     if (when == "save fails")
-        QVERIFY(QFile::remove(p.state.settingsFilePath()) && QDir().mkdir(p.state.settingsFilePath()));
+        QVERIFY(QFile::remove(p.state.settingsFilePath()) &&
+                QDir().mkdir(p.state.settingsFilePath()));
     p.lifecycle.shutDownWithoutDisplay(); // before the save that follows a change
     QVERIFY(p.lifecycle.hasEnded() && !p.state.isMonitoring());
     QVERIFY(!QFileInfo::exists(p.folder + "/SWData/26Nov29"));
@@ -458,7 +713,8 @@ void AppTest::abruptExit()
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(channel[0]);
-        std::optional<AbruptExitGuard> guard(std::in_place, [&] { [[maybe_unused]] auto n = ::write(channel[1], "work", 4); });
+        std::optional<AbruptExitGuard> guard(
+            std::in_place, [&] { [[maybe_unused]] auto n = ::write(channel[1], "work", 4); });
         if (how == "ended")
             guard.reset();
         if (how == "thread")

@@ -7,11 +7,14 @@
 #include <QImageWriter>
 #include <QLibrary>
 #include <QProcess>
-#include <QtEndian>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 
 #include "bmpconverter.h"
 
@@ -91,7 +94,9 @@ static QImage largePicture(int width, int height, QImage::Format format, int col
         for (int x = 0; x < width; ++x) {
             noise = noise * 1664525u + 1013904223u;
             const bool photo = x > width * 2 / 3 && y > height / 2, text = (x / 5 + y / 3) % 7 == 0;
-            const int value = photo ? (x + y) / 8 + int(noise >> 28) : text ? 40 : y * 4 / height * 60;
+            const int value = photo  ? (x + y) / 8 + int(noise >> 28)
+                              : text ? 40
+                                     : y * 4 / height * 60;
             if (colours)
                 image.setPixel(x, y, uint(value) % uint(colours));
             else
@@ -299,9 +304,9 @@ private Q_SLOTS:
         QTest::newRow("8-bit palette, c9")
             << bitmap(largePicture(2000, 900, QImage::Format_Indexed8, 200), 40, 8)
             << QByteArray("c9") << 2001;
-        QTest::newRow("1 bit")
-            << bitmap(largePicture(8000, 1300, QImage::Format_Indexed8, 2), 40, 1)
-            << QByteArray("ac3") << 1001;
+        QTest::newRow("1 bit") << bitmap(largePicture(8000, 1300, QImage::Format_Indexed8, 2), 40,
+                                         1)
+                               << QByteArray("ac3") << 1001;
     }
 
     void largePicturesDecodeExactly()
@@ -343,21 +348,50 @@ private Q_SLOTS:
         }
     }
 
+    void lastWriteOnAFullDisk()
+    {
+        // A picture whose whole output is written at the end: a disk that is
+        // full for its last byte leaves a failure and no trace.
+        QTemporaryDir dir;
+        QImage picture(64, 48, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        QVERIFY(picture.save(dir.filePath("p.bmp"), "BMP"));
+        std::signal(SIGXFSZ, SIG_IGN);
+        for (int c = 0; c < 2; ++c) {
+            const QString whole = dir.filePath(QString("whole.") + extensions[c]);
+            QCOMPARE(convert(c, dir.filePath("p.bmp"), whole, options[c]), 1);
+            const rlim_t size = QFileInfo(whole).size();
+            QVERIFY(QFile::remove(whole));
+            const rlimit limit{size - 1, RLIM_INFINITY}, none{RLIM_INFINITY, RLIM_INFINITY};
+            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+            const int result = convert(c, dir.filePath("p.bmp"), whole, options[c]);
+            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &none), 0);
+            QVERIFY2(result != 1, extensions[c]);
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"p.bmp"});
+        }
+    }
+
     void fuzzCorpusConvertsSafely()
     {
-        // No crash (sanitizer builds watch), and whatever converts decodes.
+        // No crash (sanitizer builds watch), whatever converts decodes, and
+        // each seed that Qt reads as a bitmap converts: a converter that
+        // refuses everything does not pass.
         QTemporaryDir dir;
-        int runs = 0;
+        int runs = 0, seeds = 0;
         QDirIterator it(FUZZ_CORPUS, QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString input = it.next(), fuzzer = it.fileInfo().dir().dirName();
             for (int c = 0; c < 2 && fuzzer.startsWith("fuzz_bmpto"); ++c) {
                 const QString dst = dir.filePath(QString::number(++runs) + '.' + extensions[c]);
-                if (convert(c, input, dst, options[c]) == 1)
+                const bool converted = convert(c, input, dst, options[c]) == 1;
+                if (converted)
                     QVERIFY2(!QImage(dst).isNull(), qPrintable(input));
+                const bool readable = !QImage(input, "BMP").isNull();
+                seeds += readable;
+                QVERIFY2(converted || !readable, qPrintable(input + " was refused"));
             }
         }
-        QVERIFY(runs > 0);
+        QVERIFY(runs > 0 && seeds > 0);
     }
 };
 

@@ -268,6 +268,10 @@ private Q_SLOTS:
         row("hidden, empty header", "001", [] { return nameAmong({".999.txt.AbCdEf"}, ""); });
         row("dangling link", "u006", [] { return nameAmong({"u005.txt -> /nonexistent"}); });
         row("only a folder", "u001", [] { return nameAmong({"u050/"}); });
+        row("folder named like a capture", "u002", [] { return nameAmong({"u001.txt/"}); });
+        row("taken with any capture's extension", "u003", [] {
+            return nameAmong({"u001.bmp/", "u002.jpeg/", "u004.png/"});
+        });
         row("folder past 999", "u1001", [] { return nameAmong({"u999", "u1000.txt/"}); });
         row("header cleaned", "a_b002", [] { return nameAmong({"a_b001.txt"}, "a/b"); });
         row("leading point cleaned", "_x001", [] { return nameAmong({".x009.txt"}, ".x"); });

@@ -38,7 +38,10 @@ struct ScriptedDialogs final : Dialogs
         if (whileShown)
             std::exchange(whileShown, nullptr)();
     }
-    bool askOkCancel(const QString &text, const QString &title) override { return ask(text, title); }
+    bool askOkCancel(const QString &text, const QString &title) override
+    {
+        return ask(text, title);
+    }
     bool askYesNo(const QString &text, const QString &title) override { return ask(text, title); }
     bool ask(const QString &text, const QString &title)
     {
@@ -55,17 +58,15 @@ struct ScriptedDialogs final : Dialogs
 struct MemoryClipboard final : Clipboard
 {
     bool hasText() const override { return m_hasText; }
-    QString text() const override
-    {
-        if (vanishing) // the owner goes while asked: nothing comes, nothing stays
-            const_cast<MemoryClipboard *>(this)->m_hasText = false;
-        return vanishing ? QString() : toWindowsLineEnds(m_text);
-    }
-    bool hasImage() const override { return !m_image.isNull(); }
-    QImage image() const override { return m_image; }
+    // An owner that goes while asked leaves nothing, and a change behind.
+    QString text() const override { return vanishing ? QString() : toWindowsLineEnds(m_text); }
+    bool hasImage() const override { return undecodable || !m_image.isNull(); }
+    QImage image() const override { return vanishing || undecodable ? QImage() : m_image; }
     bool isSecret() const override { return secret; }
     void clear() override { set({}, false, {}); }
     void setImage(const QImage &image) override { set({}, false, image); }
+    int takeMissedChanges() override { return std::exchange(missed, 0); }
+    bool isStillCurrent() override { return !vanishing && !overtaken; }
     void setText(const QString &text) { set(text, true, {}); }
     void set(const QString &text, bool hasText, const QImage &image)
     {
@@ -76,6 +77,9 @@ struct MemoryClipboard final : Clipboard
     }
     bool secret = false;
     bool vanishing = false;
+    bool undecodable = false; // a picture offered that does not decode
+    bool overtaken = false;   // another change came while reading
+    int missed = 0;           // changes replaced before the next notice
 
 private:
     QString m_text;
@@ -144,8 +148,11 @@ struct ScriptedConverters final : Converters
 // Printers that keep each job: "printer:orientation:what was printed".
 struct RecordingPrinters final : DocumentPrinters
 {
-    explicit RecordingPrinters(QStringList printers = {QStringLiteral("PDF"), QStringLiteral("Laser")})
-        : DocumentPrinters(printers.value(0)), list(std::move(printers)) {}
+    explicit RecordingPrinters(QStringList printers = {QStringLiteral("PDF"),
+                                                       QStringLiteral("Laser")})
+        : DocumentPrinters(printers.value(0)), list(std::move(printers))
+    {
+    }
     QStringList names() const override { return list; }
     void send(const QString &printer, const PrintDocument &document) override
     {
@@ -153,9 +160,15 @@ struct RecordingPrinters final : DocumentPrinters
             throw Failure(refusal);
         QString what;
         for (const PrintDocument::Item &item : document.items)
-            what += item.picture.isNull() ? item.text : QStringLiteral("picture@%1,%2 %3x%4")
-                        .arg(item.twips.x()).arg(item.twips.y()).arg(item.twips.width()).arg(item.twips.height());
-        jobs.append(printer + u':' + (document.orientation == PageOrientation::Portrait ? u'P' : u'L') + u':' + what);
+            what += item.picture.isNull() ? item.text
+                                          : QStringLiteral("picture@%1,%2 %3x%4")
+                                                .arg(item.twips.x())
+                                                .arg(item.twips.y())
+                                                .arg(item.twips.width())
+                                                .arg(item.twips.height());
+        jobs.append(printer + u':' +
+                    (document.orientation == PageOrientation::Portrait ? u'P' : u'L') + u':' +
+                    what);
     }
     QStringList list, jobs;
     QString refusal;
@@ -200,8 +213,11 @@ struct Program
     StorageFolders folders{state, dialogs, clock};
     Printing printing{state, printers, dialogs};
     FileViewer viewer{state, dialogs};
-    CaptureRecorder recorder{state, {clipboard, screen, converters, clock, dialogs, trayIcon}, headers, printing};
-    Lifecycle lifecycle{state, {dialogs, lock, trayIcon}, {folders, headers, printing, recorder},
+    CaptureRecorder recorder{
+        state, {clipboard, screen, converters, clock, dialogs, trayIcon}, headers, printing};
+    Lifecycle lifecycle{state,
+                        {dialogs, lock, trayIcon},
+                        {folders, headers, printing, recorder},
                         QStringLiteral("snagwell")};
 };
 

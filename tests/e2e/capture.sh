@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Capture end to end: what xclip copies is saved under the next free running
-# number, a text as CP932 with CR LF, a picture converted to JPEG.
+# number, a text as CP932 with CR LF, a picture converted to JPEG; copies
+# that pile up while the program cannot read them are saved once each or
+# counted and told, never saved as another's.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 need convert identify
 run=$WORK/run
@@ -22,6 +24,23 @@ check "a copied text lands as e2e003.txt, in CP932 with CR LF" \
 xclip -selection clipboard -t image/png -i "$WORK/picture.png"
 check "a copied picture lands as e2e004.jpg, a JPEG of its size" \
     wait_for 15 is "$day/e2e004.jpg" 'JPEG 320x200'
+printf 'x\r\ny' | xclip -selection clipboard
+check "a text already in CR LF keeps its line ends" \
+    wait_for 15 cmp -s "$day/e2e005.txt" <(printf 'x\r\ny\r\n')
+mkdir "$day/e2e006.txt"
+printf 'past a folder' | xclip -selection clipboard
+check "a folder named like a capture is passed over" wait_for 15 test -f "$day/e2e007.txt"
+check "nothing is told while all goes well" none '^Snagwell$'
+kill -STOP "$PID"
+for i in 1 2 3; do printf 'while stopped %s' $i | xclip -selection clipboard; sleep 0.3; done
+kill -CONT "$PID"
+check "of copies made while stopped, the last is saved once" \
+    wait_for 15 cmp -s "$day/e2e008.txt" <(printf 'while stopped 3\r\n')
+check "the two it could not read are told in the window, without a tray" \
+    shown '^Snagwell$' 5
+import -window root "$WORK/told.png" 2>/dev/null && cp "$WORK/told.png" "${SHOT:-/dev/null}" || true
+answer '^Snagwell$'
+sleep 1
 # After 解除 nothing is captured.
 xdotool mousemove --window "$settings" 158 36 click 1
 sleep 0.5
@@ -31,5 +50,5 @@ kill -TERM "$PID"
 check "the program ends on SIGTERM" wait_for 15 ended "$PID"
 check "the earlier capture is kept as it was" test "$(cat "$day/e2e002.txt")" = earlier
 check "no bitmap is left and nothing is saved after 解除" \
-    test "$(ls -A "$day" | tr '\n' ' ')" = "e2e002.txt e2e003.txt e2e004.jpg "
+    test "$(ls -A "$day" | tr '\n' ' ')" = "e2e002.txt e2e003.txt e2e004.jpg e2e005.txt e2e006.txt e2e007.txt e2e008.txt "
 finish

@@ -20,12 +20,14 @@ struct Windows : Program
     template <typename T> T *find(const char *name) const
     {
         for (QWidget *top : QApplication::topLevelWidgets())
-            if (auto *child = top->objectName() == name ? qobject_cast<T *>(top) : top->findChild<T *>(name))
+            if (auto *child =
+                    top->objectName() == name ? qobject_cast<T *>(top) : top->findChild<T *>(name))
                 return child;
         return nullptr;
     }
     RecordingSystemInformation information;
-    SettingsWindow settings{{state, recorder, headers, folders, printing, viewer, lifecycle, dialogs, trayIcon, information}};
+    SettingsWindow settings{{state, recorder, headers, folders, printing, viewer, lifecycle,
+                             dialogs, trayIcon, information}};
     ButtonWindowHost buttonWindow{{state, headers, recorder, dialogs}};
 };
 
@@ -45,6 +47,8 @@ private Q_SLOTS:
     void buttonWindowShowsTheHeaderAndKeepsItsPlace();
     void aboutBox();
     void largePicturesAreDecoded();
+    void fileListFollowsTheFolder_data();
+    void fileListFollowsTheFolder();
 };
 
 void GuiTest::settingsWindowFollowsTheState()
@@ -65,11 +69,18 @@ void GuiTest::settingsWindowFollowsTheState()
     // Shown under a signal blocker: nothing went back into the services.
     QVERIFY(w.trayIcon.tip.isEmpty());
     w.state.showText("x\r\ny", "/p/user001.txt");
-    QCOMPARE(w.find<QPlainTextEdit>("Text1")->toPlainText() + w.find<QLabel>("LabelTXT")->text(), "x\ny/p/user001.txt");
+    QCOMPARE(w.find<QPlainTextEdit>("Text1")->toPlainText() + w.find<QLabel>("LabelTXT")->text(),
+             "x\ny/p/user001.txt");
     QCOMPARE(w.find<QListWidget>("lstPrinters")->currentItem()->text(), "Laser");
     QVERIFY(!w.find<QPushButton>("Command1")->isEnabled());
     w.find<QPushButton>("Command2")->click();
     QVERIFY(w.find<QPushButton>("Command1")->isEnabled() && !w.state.isMonitoring());
+    // A capture's problem told in the window: one box that waits for no answer.
+    for (const char *problem : {"first", "second"})
+        w.state.tellCaptureProblem(problem);
+    const auto boxes = w.settings.findChildren<QMessageBox *>("captureProblemBox");
+    QVERIFY(boxes.size() == 1 && boxes.first()->isVisible() && !boxes.first()->isModal());
+    QCOMPARE(boxes.first()->text(), "second");
 }
 
 void GuiTest::controlsCallTheServices()
@@ -79,7 +90,8 @@ void GuiTest::controlsCallTheServices()
     QCOMPARE(w.trayIcon.tip.trimmed(), "PC名(snagwell)");
     w.find<QLineEdit>("tbxFileHeader")->setText("会議");
     w.find<QPushButton>("btnRegAdd")->click();
-    QVERIFY(w.state.settings().registeredNames == QStringList{"会議"} && w.find<QLineEdit>("tbxFileHeader")->text().isEmpty());
+    QVERIFY(w.state.settings().registeredNames == QStringList{"会議"} &&
+            w.find<QLineEdit>("tbxFileHeader")->text().isEmpty());
     // A click turns a box on or off, a greyed one too.
     w.state.changeSettings([](Settings &s) { s.printAtOnce = Tick::Greyed; });
     for (const char *name : {"SaveTextCK", "PrintCK", "PrintCK"})
@@ -201,7 +213,8 @@ void GuiTest::buttonWindowShowsTheHeaderAndKeepsItsPlace()
     window->move(150, 30);
     w.lifecycle.shutDown();
     QVERIFY(!w.buttonWindow.window());
-    QCOMPARE(w.state.settings().buttonWindowLeft + "," + w.state.settings().buttonWindowTop, "2250,450");
+    QCOMPARE(w.state.settings().buttonWindowLeft + "," + w.state.settings().buttonWindowTop,
+             "2250,450");
 }
 
 void GuiTest::aboutBox()
@@ -221,14 +234,58 @@ void GuiTest::aboutBox()
 
 void GuiTest::largePicturesAreDecoded()
 {
-    // Past Qt's 128 MB default, up to what the converters take.
-    SystemClipboard clipboard;
+    // Past Qt's 128 MB default, up to what the converters take: the limit
+    // the program sets for the whole process at start-up.
+    QImageReader::setAllocationLimit(largestPictureMegabytes);
     QImage big(8688, 5792, QImage::Format_RGB32);
     big.fill(Qt::white);
     QByteArray png;
     QBuffer buffer(&png);
     QVERIFY(buffer.open(QIODevice::WriteOnly) && big.save(&buffer, "PNG"));
     QCOMPARE(QImage::fromData(png).size(), big.size());
+}
+
+void GuiTest::fileListFollowsTheFolder_data()
+{
+    QTest::addColumn<QStringList>("steps"); // "text", "picture", "+name", "-name"
+    QTest::addColumn<QStringList>("listed");
+    QTest::newRow("a picture lists its conversion alone")
+        << QStringList{"text", "picture"} << QStringList{"user001.txt", "user002.jpg"};
+    QTest::newRow("a name before the others")
+        << QStringList{"+b.txt", "+a.txt"} << QStringList{"a.txt", "b.txt"};
+    QTest::newRow("two new names at once")
+        << QStringList{"+b.txt", "+a.txt+c.txt"} << QStringList{"a.txt", "b.txt", "c.txt"};
+    QTest::newRow("a removed name goes")
+        << QStringList{"+a.txt+b.txt", "-a.txt"} << QStringList{"b.txt"};
+    QTest::newRow("a renamed one")
+        << QStringList{"+a.txt+b.txt", "-a.txt+c.txt"} << QStringList{"b.txt", "c.txt"};
+}
+
+void GuiTest::fileListFollowsTheFolder()
+{
+    QFETCH(QStringList, steps);
+    Windows w;
+    w.state.changeSettings([](Settings &s) { s.saveText = Tick::On; });
+    QImage picture(8, 6, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    for (const QString &step : steps) {
+        if (step == "text")
+            w.clipboard.setText("t");
+        if (step == "picture")
+            w.clipboard.setImage(picture);
+        static const QRegularExpression change("([+-])([^+-]+)");
+        for (const QRegularExpressionMatch &m : change.globalMatch(step)) {
+            QFile file(w.file(m.captured(2)));
+            QVERIFY(m.captured(1) == "-" ? file.remove() : file.open(QIODevice::WriteOnly));
+        }
+        if (step.startsWith('+') || step.startsWith('-'))
+            w.state.announceNewFiles();
+    }
+    QStringList listed;
+    const QListWidget *files = w.find<QListWidget>("File1");
+    for (int row = 0; row < files->count(); ++row)
+        listed << files->item(row)->text();
+    QTEST(listed, "listed");
 }
 
 QTEST_MAIN(GuiTest)

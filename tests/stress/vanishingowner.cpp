@@ -1,5 +1,6 @@
 // A clipboard owner that ends without answering as soon as a program asks
-// for its data, which is text or a picture: vanishingowner text|image
+// for its data, which is text or a picture: vanishingowner text|image; or,
+// with "stall", one that says it has a text and never delivers it.
 #include <unistd.h>
 
 #include <QClipboard>
@@ -13,9 +14,15 @@ class VanishingData final : public QMimeData
 public:
     explicit VanishingData(const QString &format) : m_format(format) {}
     QStringList formats() const override { return {m_format}; }
+    static inline bool stalling = false;
 
 protected:
-    QVariant retrieveData(const QString &, QMetaType) const override { ::_exit(0); }
+    QVariant retrieveData(const QString &, QMetaType) const override
+    {
+        if (stalling)
+            ::sleep(30);
+        ::_exit(0);
+    }
 
 private:
     QString m_format;
@@ -26,6 +33,7 @@ int main(int argc, char *argv[])
 {
     QGuiApplication app(argc, argv);
     const bool image = argc > 1 && qstrcmp(argv[1], "image") == 0;
+    VanishingData::stalling = argc > 1 && qstrcmp(argv[1], "stall") == 0;
     QGuiApplication::clipboard()->setMimeData(
         new VanishingData(image ? QStringLiteral("image/png") : QStringLiteral("text/plain")));
     QTimer::singleShot(60000, &app, &QCoreApplication::quit); // nobody asked: the test has gone
