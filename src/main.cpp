@@ -95,7 +95,7 @@ int main(int argc, char *argv[])
     Printing printing(state, printers, dialogs);
     FileViewer viewer(state, dialogs);
     CaptureRecorder recorder(state, {clipboard, screenGrabber, converters, clock, dialogs, trayIcon},
-                             headers, printing);
+                             headers, printing, folders);
     Lifecycle lifecycle(state, {dialogs, instanceLock, trayIcon},
                         {folders, headers, printing, recorder}, executableName);
 

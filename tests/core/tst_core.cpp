@@ -287,17 +287,15 @@ private Q_SLOTS:
     {
         answerColumns();
         const QString a60(60, 'a'), c63(63, 'c'), k31c = QString(31, u'会') + 'c';
-        // So many CP932 bytes, padded with blanks to the 64-byte field.
-        const auto field = [](const QString &text, int bytes) {
-            return text + QString(64 - bytes, ' ');
-        };
-        row("user", field("ﾕｰｻﾞｰ名(snagwell)", 17), [] { return tip("会", HeaderMode::User); });
-        row("registered shows the name", field("会議(snagwell)", 14), [] { return tip("会議"); });
-        row("none chosen", field("(snagwell)", 10), [] { return tip(""); });
-        row("cut at 64 bytes", field(a60 + "(sna", 64), [=] { return tip(a60); });
-        row("no half character", field(c63, 63), [=] { return tip(c63 + "会"); });
-        row("no half emoji", field(c63, 63), [=] { return tip(c63 + "😀"); });
-        row("no half emoji after kanji", field(k31c, 63), [=] { return tip(k31c + "😀"); });
+        // Shown as cut, without the blanks that fill the rest of the field.
+        row("user", "ﾕｰｻﾞｰ名(snagwell)", [] { return tip("会", HeaderMode::User); });
+        row("registered shows the name", "会議(snagwell)", [] { return tip("会議"); });
+        row("none chosen", "(snagwell)", [] { return tip(""); });
+        row("cut at 64 bytes", a60 + "(sna", [=] { return tip(a60); });
+        row("64 characters, 64 bytes", QString(64, 'b'), [] { return tip(QString(70, 'b')); });
+        row("no half character", c63, [=] { return tip(c63 + "会"); });
+        row("no half emoji", c63, [=] { return tip(c63 + "😀"); });
+        row("no half emoji after kanji", k31c, [=] { return tip(k31c + "😀"); });
     }
     void trayTip() { compareAnswer(); }
 
