@@ -7,6 +7,11 @@ WORK=$(mktemp -d "${TMPDIR:-/tmp}/snagwell-e2e.XXXXXX")
 export XDG_RUNTIME_DIR=$WORK/xdg LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset WAYLAND_DISPLAY
+# The machine's own print system and its printers are not this test's: the
+# program asks a socket where nothing listens, unless the test starts a
+# scheduler of its own there (printing.sh).
+export CUPS_SERVER=$WORK/no-cups.sock
+unset PRINTER LPDEST
 PIDS=()
 failures=0
 cleanup() {
