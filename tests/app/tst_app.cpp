@@ -380,18 +380,34 @@ void AppTest::followsTheDate_data()
 {
     QTest::addColumn<QStringList>("steps"); // after a first run on 26Dec07, 10:00
     QTest::addColumn<QStringList>("files"); // the text captures
-    QTest::addColumn<QString>("folder"); // where the browser stands at the end
+    QTest::addColumn<QString>("folder");    // where the browser stands at the end
     const QString sw = "SWData/", d7 = sw + "26Dec07", d8 = sw + "26Dec08";
-    QTest::newRow("a copy after midnight goes into the new day's folder") << QStringList{"copy", "midnight", "copy"} << QStringList{d7 + "/user001.txt", d8 + "/user001.txt"} << d8;
-    QTest::newRow("the new day's folder there already is entered") << QStringList{"made:" + d8, "midnight", "copy"} << QStringList{d8 + "/user001.txt"} << d8;
-    QTest::newRow("a user in a folder of their own stays") << QStringList{"at:notes", "midnight", "copy"} << QStringList{"notes/user001.txt"} << "notes";
-    QTest::newRow("a user in another day's folder stays") << QStringList{"made:SWData/26Dec01", "at:SWData/26Dec01", "midnight", "copy"} << QStringList{"SWData/26Dec01/user001.txt"} << "SWData/26Dec01";
-    QTest::newRow("going back to yesterday's after the move is kept") << QStringList{"midnight", "copy", "at:" + d7, "copy"} << QStringList{d8 + "/user001.txt", d7 + "/user001.txt"} << d7;
-    QTest::newRow("today's cannot be made: the capture stays in yesterday's") << QStringList{"file:" + d8, "midnight", "copy"} << QStringList{d7 + "/user001.txt"} << d7;
-    QTest::newRow("a text saved by hand after midnight") << QStringList{"midnight", "save"} << QStringList{d8 + "/user001.txt"} << d8;
-    QTest::newRow("monitoring stopped and started again") << QStringList{"stop", "start", "midnight", "copy"} << QStringList{d8 + "/user001.txt"} << d8;
-    QTest::newRow("two midnights, two folders") << QStringList{"midnight", "copy", "midnight", "copy"} << QStringList{d8 + "/user001.txt", sw + "26Dec09/user001.txt"} << sw + "26Dec09";
-    QTest::newRow("a secret copy moves nothing") << QStringList{"midnight", "secret"} << QStringList{} << d7;
+    QTest::newRow("a copy after midnight goes into the new day's folder")
+        << QStringList{"copy", "midnight", "copy"}
+        << QStringList{d7 + "/user001.txt", d8 + "/user001.txt"} << d8;
+    QTest::newRow("the new day's folder there already is entered")
+        << QStringList{"made:" + d8, "midnight", "copy"} << QStringList{d8 + "/user001.txt"} << d8;
+    QTest::newRow("a user in a folder of their own stays")
+        << QStringList{"at:notes", "midnight", "copy"} << QStringList{"notes/user001.txt"}
+        << "notes";
+    QTest::newRow("a user in another day's folder stays")
+        << QStringList{"made:SWData/26Dec01", "at:SWData/26Dec01", "midnight", "copy"}
+        << QStringList{"SWData/26Dec01/user001.txt"} << "SWData/26Dec01";
+    QTest::newRow("going back to yesterday's after the move is kept")
+        << QStringList{"midnight", "copy", "at:" + d7, "copy"}
+        << QStringList{d8 + "/user001.txt", d7 + "/user001.txt"} << d7;
+    QTest::newRow("today's cannot be made: the capture stays in yesterday's")
+        << QStringList{"file:" + d8, "midnight", "copy"} << QStringList{d7 + "/user001.txt"} << d7;
+    QTest::newRow("a text saved by hand after midnight")
+        << QStringList{"midnight", "save"} << QStringList{d8 + "/user001.txt"} << d8;
+    QTest::newRow("monitoring stopped and started again")
+        << QStringList{"stop", "start", "midnight", "copy"} << QStringList{d8 + "/user001.txt"}
+        << d8;
+    QTest::newRow("two midnights, two folders")
+        << QStringList{"midnight", "copy", "midnight", "copy"}
+        << QStringList{d8 + "/user001.txt", sw + "26Dec09/user001.txt"} << sw + "26Dec09";
+    QTest::newRow("a secret copy moves nothing")
+        << QStringList{"midnight", "secret"} << QStringList{} << d7;
 }
 
 void AppTest::followsTheDate()
@@ -445,14 +461,18 @@ void AppTest::startUpClearsStaleTemporaries()
     makeFolders(p.folder, {"SWData/" + today});
     const QString day = p.folder + "/SWData/" + today + u'/';
     // Left by a kill an hour before start-up, but one changed since.
-    for (const auto &[name, secs] : {std::pair{".user001.png.AbCdEf", -3600}, {".user002.txt.QwErTy", -3600}, {".notes", -3600}, {".user003.jpg.x9Y8z7", 60}}) {
+    for (const auto &[name, secs] : {std::pair{".user001.png.AbCdEf", -3600},
+                                     {".user002.txt.QwErTy", -3600},
+                                     {".notes", -3600},
+                                     {".user003.jpg.x9Y8z7", 60}}) {
         QVERIFY(QFile(day + name).open(QIODevice::WriteOnly));
         const qint64 when = p.clock.time.addSecs(secs).toSecsSinceEpoch();
         const utimbuf times{when, when};
         QCOMPARE(::utime(QFile::encodeName(day + name), &times), 0);
     }
     QFile settings(p.state.settingsFilePath());
-    QVERIFY(settings.open(QIODevice::WriteOnly) && settings.write(encodeFileText(p.folder + "/SWData\r\n")) > 0);
+    QVERIFY(settings.open(QIODevice::WriteOnly) &&
+            settings.write(encodeFileText(p.folder + "/SWData\r\n")) > 0);
     settings.close();
     p.start();
     QCOMPARE(p.state.currentFolder(), p.folder + "/SWData/" + today);

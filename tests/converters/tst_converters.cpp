@@ -8,9 +8,9 @@
 #include <QLibrary>
 #include <QPainter>
 #include <QProcess>
-#include <QtEndian>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 #include <sys/stat.h>
 

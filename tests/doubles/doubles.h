@@ -199,7 +199,11 @@ struct Program
     StorageFolders folders{state, dialogs, clock};
     Printing printing{state, printers, dialogs};
     FileViewer viewer{state, dialogs};
-    CaptureRecorder recorder{state, {clipboard, screen, converters, clock, dialogs, trayIcon}, headers, printing, folders};
+    CaptureRecorder recorder{state,
+                             {clipboard, screen, converters, clock, dialogs, trayIcon},
+                             headers,
+                             printing,
+                             folders};
     Lifecycle lifecycle{state, {dialogs, lock, trayIcon}, {folders, headers, printing, recorder},
                         QStringLiteral("snagwell")};
 };
