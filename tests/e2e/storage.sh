@@ -107,10 +107,11 @@ check "the program ends on SIGTERM" wait_for 15 ended "$PID"
 volume=
 if [ "$(id -u)" = 0 ] && mkdir "$WORK/volume" && mount -t tmpfs -o size=4m tmpfs "$WORK/volume" 2>/dev/null; then
     volume=$WORK/volume
-    trap 'status=$?; umount -l "$WORK/volume" 2>/dev/null; (exit $status); cleanup' EXIT
+    # set +e: the status handed on to cleanup must not end the trap itself.
+    trap 'status=$?; set +e; umount -l "$WORK/volume" 2>/dev/null; (exit $status); cleanup' EXIT
 elif mountpoint -q /dev/shm && [ -w /dev/shm ]; then
     volume=$(mktemp -d /dev/shm/snagwell-e2e.XXXXXX)
-    trap 'status=$?; rm -rf "$volume"; (exit $status); cleanup' EXIT
+    trap 'status=$?; set +e; rm -rf "$volume"; (exit $status); cleanup' EXIT
 fi
 if [ -z "$volume" ]; then
     echo "SKIP: no second volume to leave (not root, no /dev/shm)"
