@@ -54,7 +54,6 @@ private Q_SLOTS:
     void stopDeletesOldDayFolders();
     void followsTheDate_data();
     void followsTheDate();
-    void startUpClearsStaleTemporaries();
 };
 
 void AppTest::capture_data()
@@ -391,7 +390,7 @@ void AppTest::followsTheDate_data()
         << QStringList{"at:notes", "midnight", "copy"} << QStringList{"notes/user001.txt"}
         << "notes";
     QTest::newRow("a user in another day's folder stays")
-        << QStringList{"made:SWData/26Dec01", "at:SWData/26Dec01", "midnight", "copy"}
+        << QStringList{"at:SWData/26Dec01", "midnight", "copy"}
         << QStringList{"SWData/26Dec01/user001.txt"} << "SWData/26Dec01";
     QTest::newRow("going back to yesterday's after the move is kept")
         << QStringList{"midnight", "copy", "at:" + d7, "copy"}
@@ -400,14 +399,9 @@ void AppTest::followsTheDate_data()
         << QStringList{"file:" + d8, "midnight", "copy"} << QStringList{d7 + "/user001.txt"} << d7;
     QTest::newRow("a text saved by hand after midnight")
         << QStringList{"midnight", "save"} << QStringList{d8 + "/user001.txt"} << d8;
-    QTest::newRow("monitoring stopped and started again")
-        << QStringList{"stop", "start", "midnight", "copy"} << QStringList{d8 + "/user001.txt"}
-        << d8;
     QTest::newRow("two midnights, two folders")
         << QStringList{"midnight", "copy", "midnight", "copy"}
         << QStringList{d8 + "/user001.txt", sw + "26Dec09/user001.txt"} << sw + "26Dec09";
-    QTest::newRow("a secret copy moves nothing")
-        << QStringList{"midnight", "secret"} << QStringList{} << d7;
 }
 
 void AppTest::followsTheDate()
@@ -420,18 +414,13 @@ void AppTest::followsTheDate()
     const QString base = p.folder + u'/';
     for (const QString &step : steps) {
         const QString value = step.section(u':', 1);
-        if (step == "copy" || step == "secret") {
-            p.clipboard.secret = step == "secret";
+        if (step == "copy") {
             p.clipboard.setText("x");
         } else if (step == "midnight") {
             p.clock.time = QDateTime(p.clock.time.date().addDays(1), QTime(0, 0, 30));
         } else if (step == "save") {
             p.state.showText("x", QString());
             p.recorder.saveShownTextAsked();
-        } else if (step == "stop") {
-            p.recorder.stop();
-        } else if (step == "start") {
-            p.recorder.start();
         } else if (step.startsWith("made:")) {
             makeFolders(p.folder, {value});
         } else if (step.startsWith("file:")) {
@@ -453,30 +442,6 @@ void AppTest::followsTheDate()
     QCOMPARE(p.state.currentFolder(), base + folder);
     QCOMPARE(p.trayIcon.notices, QStringList());
     QCOMPARE(p.dialogs.shown.filter("|").join(u'\n'), QString()); // no notice, only the question
-}
-
-void AppTest::startUpClearsStaleTemporaries()
-{
-    Program p;
-    makeFolders(p.folder, {"SWData/" + today});
-    const QString day = p.folder + "/SWData/" + today + u'/';
-    // Left by a kill an hour before start-up, but one changed since.
-    for (const auto &[name, secs] : {std::pair{".user001.png.AbCdEf", -3600},
-                                     {".user002.txt.QwErTy", -3600},
-                                     {".notes", -3600},
-                                     {".user003.jpg.x9Y8z7", 60}}) {
-        QVERIFY(QFile(day + name).open(QIODevice::WriteOnly));
-        const qint64 when = p.clock.time.addSecs(secs).toSecsSinceEpoch();
-        const utimbuf times{when, when};
-        QCOMPARE(::utime(QFile::encodeName(day + name), &times), 0);
-    }
-    QFile settings(p.state.settingsFilePath());
-    QVERIFY(settings.open(QIODevice::WriteOnly) &&
-            settings.write(encodeFileText(p.folder + "/SWData\r\n")) > 0);
-    settings.close();
-    p.start();
-    QCOMPARE(p.state.currentFolder(), p.folder + "/SWData/" + today);
-    QCOMPARE(filesIn(day), (QStringList{".notes", ".user003.jpg.x9Y8z7"}));
 }
 
 QTEST_GUILESS_MAIN(AppTest)
