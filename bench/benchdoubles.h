@@ -70,6 +70,7 @@ public:
     void add(const QString &) override {}
     void remove() override {}
     void notify(const QString &, const QString &) override {}
+    void showMonitoring(bool) override {}
 };
 
 // Printers whose jobs go nowhere.

@@ -120,7 +120,7 @@ CaptureDesk::CaptureDesk()
         *m_state,
         CaptureRecorder::Ports{m_clipboard, m_grabber, converterLibraries(), m_clock, m_dialogs,
                                m_tray},
-        *m_headers, *m_printing);
+        *m_headers, *m_printing, *m_folders);
     m_lifecycle = std::make_unique<Lifecycle>(
         *m_state, Lifecycle::Ports{m_dialogs, m_lock, m_tray},
         Lifecycle::Services{*m_folders, *m_headers, *m_printing, *m_recorder},

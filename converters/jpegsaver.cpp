@@ -38,6 +38,20 @@ int jpegQuality(const char *option)
     return quality >= 1 && quality <= 100 ? quality : defaultQuality;
 }
 
+// JPEG has no transparency: a see-through pixel is shown over white, as a
+// page or a document would show it, and a half-transparent colour is mixed
+// with white by its alpha. Without this the encoder would keep the colour
+// channels alone, and what was transparent would mostly come out black.
+void flattenRowOntoWhite(std::uint8_t *rgba, std::uint32_t width, std::uint8_t *rgb)
+{
+    for (std::uint32_t x = 0; x < width; ++x, rgba += 4, rgb += 3) {
+        const unsigned alpha = rgba[3];
+        for (int channel = 0; channel < 3; ++channel)
+            rgb[channel] = static_cast<std::uint8_t>(
+                (rgba[channel] * alpha + 255 * (255 - alpha) + 127) / 255);
+    }
+}
+
 struct CompressorDeleter
 {
     void operator()(void *handle) const { tjDestroy(handle); }
@@ -63,26 +77,39 @@ bool convert(const char *src, const char *dst, const char *option)
     int pixelFormat = TJPF_RGB;
     int flags = 0;
     std::unique_ptr<std::uint8_t[]> converted;
-    switch (bitmap.layout()) {
-    case PixelLayout::Bgr24:
-    case PixelLayout::Bgrx32:
-    case PixelLayout::Bgra32:
-        // The encoder reads the file's own rows, bottom-up or not: no copy.
-        pixels = bitmap.pixelData();
-        pitch = static_cast<int>(bitmap.stride());
-        pixelFormat = bitmap.layout() == PixelLayout::Bgr24 ? TJPF_BGR : TJPF_BGRX;
-        flags = bitmap.isBottomUp() ? TJFLAG_BOTTOMUP : 0;
-        break;
-    case PixelLayout::Indexed:
-    case PixelLayout::Masked: {
+    if (bitmap.alphaInUse()) {
         const std::size_t rowSize = std::size_t{bitmap.width()} * 3;
         converted = std::make_unique_for_overwrite<std::uint8_t[]>(rowSize * bitmap.height());
-        for (std::uint32_t y = 0; y < bitmap.height(); ++y)
-            bitmap.rowToRgb(y, converted.get() + y * rowSize);
+        const auto rgba =
+            std::make_unique_for_overwrite<std::uint8_t[]>(std::size_t{bitmap.width()} * 4);
+        for (std::uint32_t y = 0; y < bitmap.height(); ++y) {
+            bitmap.rowToRgba(y, rgba.get());
+            flattenRowOntoWhite(rgba.get(), bitmap.width(), converted.get() + y * rowSize);
+        }
         pixels = converted.get();
         pitch = static_cast<int>(rowSize);
-        break;
-    }
+    } else {
+        switch (bitmap.layout()) {
+        case PixelLayout::Bgr24:
+        case PixelLayout::Bgrx32:
+        case PixelLayout::Bgra32:
+            // The encoder reads the file's own rows, bottom-up or not: no copy.
+            pixels = bitmap.pixelData();
+            pitch = static_cast<int>(bitmap.stride());
+            pixelFormat = bitmap.layout() == PixelLayout::Bgr24 ? TJPF_BGR : TJPF_BGRX;
+            flags = bitmap.isBottomUp() ? TJFLAG_BOTTOMUP : 0;
+            break;
+        case PixelLayout::Indexed:
+        case PixelLayout::Masked: {
+            const std::size_t rowSize = std::size_t{bitmap.width()} * 3;
+            converted = std::make_unique_for_overwrite<std::uint8_t[]>(rowSize * bitmap.height());
+            for (std::uint32_t y = 0; y < bitmap.height(); ++y)
+                bitmap.rowToRgb(y, converted.get() + y * rowSize);
+            pixels = converted.get();
+            pitch = static_cast<int>(rowSize);
+            break;
+        }
+        }
     }
 
     const int quality = jpegQuality(option);

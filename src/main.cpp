@@ -108,8 +108,9 @@ int main(int argc, char *argv[])
     StorageFolders folders(state, dialogs, clock);
     Printing printing(state, printers, dialogs);
     FileViewer viewer(state, dialogs);
-    CaptureRecorder recorder(
-        state, {clipboard, screenGrabber, converters, clock, dialogs, trayIcon}, headers, printing);
+    CaptureRecorder recorder(state,
+                             {clipboard, screenGrabber, converters, clock, dialogs, trayIcon},
+                             headers, printing, folders);
     Lifecycle lifecycle(state, {dialogs, instanceLock, trayIcon},
                         {folders, headers, printing, recorder}, executableName);
 

@@ -11,6 +11,7 @@
 #include "app/headerchoice.h"
 #include "app/printing.h"
 #include "app/state.h"
+#include "app/storagefolders.h"
 #include "core/capturefiles.h"
 #include "core/dayfolders.h"
 #include "core/deletion.h"
@@ -24,8 +25,9 @@
 namespace snagwell {
 
 CaptureRecorder::CaptureRecorder(State &state, const Ports &ports, HeaderChoice &headers,
-                                 Printing &printing, QObject *parent)
-    : QObject(parent), m_state(state), m_ports(ports), m_headers(headers), m_printing(printing)
+                                 Printing &printing, StorageFolders &folders, QObject *parent)
+    : QObject(parent), m_state(state), m_ports(ports), m_headers(headers), m_printing(printing),
+      m_folders(folders)
 {
     m_missedLater.setSingleShot(true);
     connect(&m_missedLater, &QTimer::timeout, this, &CaptureRecorder::tellMissedChanges);
@@ -38,6 +40,7 @@ void CaptureRecorder::start()
         m_monitoring = connect(&m_ports.clipboard, &Clipboard::changed, this,
                                &CaptureRecorder::captureTelling);
     m_state.setMonitoring(true);
+    m_ports.trayIcon.showMonitoring(true);
 }
 
 void CaptureRecorder::stop()
@@ -45,6 +48,7 @@ void CaptureRecorder::stop()
     disconnect(m_monitoring);
     m_monitoring = {};
     m_state.setMonitoring(false);
+    m_ports.trayIcon.showMonitoring(false);
     if (const std::optional<int> days = daysToKeep(m_state.settings().keepDays))
         deleteOldDayFolders(m_state.currentFolder(), *days, m_ports.clock.now());
 }
@@ -95,6 +99,8 @@ void CaptureRecorder::captureClipboard()
     // A password manager's secret never reaches a file, the screen or paper.
     if (m_ports.clipboard.isSecret())
         return;
+    // After midnight a capture belongs in the new day's folder.
+    m_folders.followTheDate();
     // A day folder removed while monitoring is made again; anything else in
     // its place makes the capture fail.
     const QString folder = m_state.currentFolder();
@@ -193,6 +199,7 @@ void CaptureRecorder::saveShownTextAsked()
         if (!m_ports.dialogs.askOkCancel(QStringLiteral("選択したテキストを保存しますか"),
                                          QStringLiteral("保存確認")))
             return;
+        m_folders.followTheDate();
         saveShownText();
     });
 }

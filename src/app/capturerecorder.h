@@ -15,6 +15,7 @@ class HeaderChoice;
 class Printing;
 class ScreenGrabber;
 class State;
+class StorageFolders;
 class TrayIcon;
 
 // Records what passes through the clipboard while monitoring is on: a text
@@ -34,7 +35,7 @@ public:
         TrayIcon &trayIcon;
     };
     CaptureRecorder(State &state, const Ports &ports, HeaderChoice &headers, Printing &printing,
-                    QObject *parent = nullptr);
+                    StorageFolders &folders, QObject *parent = nullptr);
 
     // Only the changes from now on are captured: what the clipboard holds
     // already is not.
@@ -70,6 +71,7 @@ private:
     Ports m_ports;
     HeaderChoice &m_headers;
     Printing &m_printing;
+    StorageFolders &m_folders;
     QMetaObject::Connection m_monitoring;
     QDateTime m_lastTold;
     int m_missedChanges = 0; // not yet told

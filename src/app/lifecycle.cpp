@@ -66,6 +66,8 @@ void Lifecycle::startSteps()
         if (folders && saved && !m_ended)
             m_ports.dialogs.notice(QStringLiteral("設定を初期化しました。"));
     }
+    // What a kill cut off during a capture or a conversion is not left lying.
+    step([this] { m_services.folders.removeStaleTemporaries(); });
     step([this] { m_ports.trayIcon.add(m_services.headers.trayTip()); });
     step([this] { m_services.printing.refreshPrinters(); });
     step([this] { m_services.recorder.start(); });

@@ -6,6 +6,7 @@
 
 #include "app/failurerules.h"
 #include "app/state.h"
+#include "core/capturefiles.h"
 #include "core/dayfolders.h"
 #include "core/naming.h"
 #include "platform/clock.h"
@@ -127,7 +128,7 @@ void StorageFolders::makeManagementFolder()
         return;
     }
     if (!m_dialogs.askYesNo(QStringLiteral("選択したディレクトリに管理フォルダを作成しますか？"),
-                          QStringLiteral("管理フォルダ作成")))
+                            QStringLiteral("管理フォルダ作成")))
         return;
     makeAndEnter(managementPath);
     makeTodaysFolder();
@@ -135,6 +136,7 @@ void StorageFolders::makeManagementFolder()
 
 void StorageFolders::setUpAtFirstRun()
 {
+    m_day = today();
     const QString base = currentFolderPath(m_state.startupFolder());
     const QString managementPath = joined(base, managementFolderName());
 
@@ -156,6 +158,7 @@ void StorageFolders::setUpAtFirstRun()
 
 void StorageFolders::enterTodaysFolderAtStartUp()
 {
+    m_day = today();
     QString folder = currentFolderPath(m_state.currentFolder());
 
     if (isDayFolderName(lastSevenCharacters(folder))) {
@@ -185,6 +188,30 @@ void StorageFolders::enterTodaysFolderAtStartUp()
             enterOrMakeToday(folder);
         });
     }
+}
+
+void StorageFolders::followTheDate()
+{
+    const QDate day = today();
+    const QString next =
+        dayFolderAfterDateChange(currentFolderPath(m_state.currentFolder()), m_day, day);
+    if (next.isEmpty()) {
+        m_day = day;
+        return;
+    }
+    // Tried again at the next capture when it fails.
+    skipOnFailure([&] {
+        if (QFileInfo(next).isDir())
+            enter(next);
+        else
+            makeAndEnter(next);
+        m_day = day;
+    });
+}
+
+void StorageFolders::removeStaleTemporaries()
+{
+    snagwell::removeStaleTemporaries(m_state.currentFolder(), m_clock.now());
 }
 
 } // namespace snagwell

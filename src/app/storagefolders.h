@@ -1,9 +1,8 @@
 #pragma once
 
+#include <QDate>
 #include <QObject>
 #include <QString>
-
-class QDate;
 
 namespace snagwell {
 
@@ -43,6 +42,16 @@ public:
     // when it is missing. Each step stands alone: a failing step is skipped
     // silently and the next one runs.
     void enterTodaysFolderAtStartUp();
+    // Before each capture: when the date has changed since the browser was
+    // put in the day's folder and it still stands there, today's day folder
+    // of the same management folder is entered, made when missing, so that
+    // each capture goes into the folder of its own day. A user who went
+    // elsewhere stays there. A folder that cannot be made or entered leaves
+    // the browser, and the capture, where they are.
+    void followTheDate();
+    // Start-up, once the browser is placed: the capture temporaries that an
+    // earlier run was cut off from leave the folder captures go to.
+    void removeStaleTemporaries();
 
 private:
     QDate today() const;
@@ -53,6 +62,8 @@ private:
     State &m_state;
     Dialogs &m_dialogs;
     Clock &m_clock;
+    // The day whose folder the browser was last put in or found in.
+    QDate m_day;
 };
 
 } // namespace snagwell

@@ -1,9 +1,13 @@
 #include "core/capturefiles.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 
 #include "core/ansicodepage.h"
@@ -56,8 +60,10 @@ QFileDevice::Permissions newFilePermissions()
     const std::pair<mode_t, QFileDevice::Permissions> bits[] = {
         {S_IRUSR, QFileDevice::ReadOwner | QFileDevice::ReadUser},
         {S_IWUSR, QFileDevice::WriteOwner | QFileDevice::WriteUser},
-        {S_IRGRP, QFileDevice::ReadGroup}, {S_IWGRP, QFileDevice::WriteGroup},
-        {S_IROTH, QFileDevice::ReadOther}, {S_IWOTH, QFileDevice::WriteOther}};
+        {S_IRGRP, QFileDevice::ReadGroup},
+        {S_IWGRP, QFileDevice::WriteGroup},
+        {S_IROTH, QFileDevice::ReadOther},
+        {S_IWOTH, QFileDevice::WriteOther}};
     for (const auto &[bit, permission] : bits) {
         if (mode & bit)
             permissions |= permission;
@@ -99,6 +105,28 @@ QString storeNewCapture(const std::function<QString()> &nextBase, const QString 
             throw Failure(QStringLiteral("%1 を作成できません: %2").arg(path, file.errorString()));
     }
     throw Failure(QStringLiteral("空いているファイル名がありません: %1").arg(extension));
+}
+
+bool isCaptureTemporaryName(const QString &name)
+{
+    static const QRegularExpression temporary(
+        QStringLiteral("^\\..+\\.(txt|bmp|jpeg|jpg|png)\\.[A-Za-z0-9]{6}$"));
+    return temporary.match(name).hasMatch();
+}
+
+void removeStaleTemporaries(const QString &folder, const QDateTime &before)
+{
+    const QFileInfoList hidden =
+        QDir(folder).entryInfoList(QStringList{QStringLiteral(".*")},
+                                   QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
+    for (const QFileInfo &entry : hidden) {
+        // Another user's program may be writing into a shared folder, and a
+        // file changed since start-up belongs to somebody still at work.
+        if (entry.isSymLink() || !isCaptureTemporaryName(entry.fileName()) ||
+            entry.ownerId() != ::geteuid() || entry.lastModified() >= before)
+            continue;
+        QFile::remove(entry.filePath());
+    }
 }
 
 } // namespace snagwell

@@ -6,6 +6,8 @@
 
 #include <functional>
 
+class QDateTime;
+
 #include "core/settingsfile.h"
 
 class QIODevice;
@@ -39,5 +41,15 @@ QFileDevice::Permissions newFilePermissions();
 // file cannot be written.
 QString storeNewCapture(const std::function<QString()> &nextBase, const QString &extension,
                         const std::function<void(QIODevice &)> &write);
+
+// Whether a name is one of the hidden temporaries that a capture (or its
+// conversion) is written under before it gets its name: ".", the capture's
+// file name with its picture or text extension, ".", six letters or digits.
+bool isCaptureTemporaryName(const QString &name);
+
+// Removes from a folder the capture temporaries that a run cut off (a kill,
+// a crash) left behind: files, not links, of this user, last changed before
+// the given moment. Whatever cannot be removed stays; nothing is reported.
+void removeStaleTemporaries(const QString &folder, const QDateTime &before);
 
 } // namespace snagwell

@@ -1,5 +1,6 @@
 #include "core/dayfolders.h"
 
+#include <algorithm>
 #include <array>
 
 #include <QDirIterator>
@@ -24,6 +25,18 @@ bool holdsEntryNamed(const QString &folder, const auto &isSought)
     return false;
 }
 
+constexpr std::array<const char *, 12> monthAbbreviations{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+// Two ASCII digits: other scripts' digits never appear in a name the
+// program made.
+int twoDigitNumber(QStringView text)
+{
+    if (text.size() != 2 || text[0] < u'0' || text[0] > u'9' || text[1] < u'0' || text[1] > u'9')
+        return -1;
+    return (text[0].unicode() - u'0') * 10 + (text[1].unicode() - u'0');
+}
+
 } // namespace
 
 const QString &managementFolderName()
@@ -36,12 +49,10 @@ QString todaysFolderName(const QDate &today)
 {
     // Fixed English abbreviations: the names must not change with the
     // user's locale, or a day folder would be made twice.
-    static constexpr std::array<const char *, 12> months{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const auto twoDigits = [](int value) {
         return QString::number(value).rightJustified(2, QLatin1Char('0'));
     };
-    return twoDigits(today.year() % 100) + QLatin1String(months.at(today.month() - 1)) +
+    return twoDigits(today.year() % 100) + QLatin1String(monthAbbreviations.at(today.month() - 1)) +
            twoDigits(today.day());
 }
 
@@ -52,6 +63,35 @@ bool isDayFolderName(const QString &name)
     if (name <= lowest || name >= highest)
         return false;
     return name.size() == 7;
+}
+
+bool isDatedDayFolderName(const QString &name)
+{
+    if (!isDayFolderName(name))
+        return false;
+    const int year = twoDigitNumber(QStringView(name).left(2));
+    const int day = twoDigitNumber(QStringView(name).right(2));
+    const QStringView month = QStringView(name).mid(2, 3);
+    const auto found = std::find_if(monthAbbreviations.begin(), monthAbbreviations.end(),
+                                    [&](const char *m) { return month == QLatin1String(m); });
+    if (year < 0 || day < 0 || found == monthAbbreviations.end())
+        return false;
+    return QDate::isValid(2000 + year, int(found - monthAbbreviations.begin()) + 1, day);
+}
+
+QString dayFolderAfterDateChange(const QString &currentFolder, const QDate &lastDay,
+                                 const QDate &today)
+{
+    if (!lastDay.isValid() || lastDay == today)
+        return {};
+    const QString lastDaysFolder = todaysFolderName(lastDay);
+    const qsizetype separator = currentFolder.lastIndexOf(QLatin1Char('/'));
+    if (separator < 0 || QStringView(currentFolder).mid(separator + 1) != lastDaysFolder)
+        return {};
+    const QString managementFolder = currentFolder.left(separator);
+    if (!managementFolder.endsWith(managementFolderName()))
+        return {};
+    return managementFolder + QLatin1Char('/') + todaysFolderName(today);
 }
 
 bool hasManagementFolder(const QString &folder)

@@ -22,6 +22,20 @@ QString todaysFolderName(const QDate &today);
 // "00Apr01" and "99Sep30" by code unit. The date itself is not checked.
 bool isDayFolderName(const QString &name);
 
+// A day-folder name that names a real date: two digits of the year (of
+// 2000 to 2099), the English month abbreviation, two digits of a day that
+// month has in that year, and the shape above. Only such folders are the
+// program's to remove.
+bool isDatedDayFolderName(const QString &name);
+
+// After the date changed while the program ran: the day folder that
+// captures now belong in, when the browser still stands in the day folder
+// of lastDay inside a folder whose name ends in "SWData" (the same test that
+// start-up applies). Empty when the browser stays: the date has not
+// changed, or the user stands anywhere else.
+QString dayFolderAfterDateChange(const QString &currentFolder, const QDate &lastDay,
+                                 const QDate &today);
+
 // Whether the folder (no trailing separator) holds an entry named "SWData",
 // resp. today's folder name, a file as well as a folder; hidden and special
 // entries are not looked at.

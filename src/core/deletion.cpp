@@ -2,10 +2,10 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QRegularExpression>
 #include <QFile>
 #include <QFileInfo>
 
+#include "core/capturefiles.h"
 #include "core/dayfolders.h"
 
 namespace snagwell {
@@ -43,12 +43,10 @@ void removeDayFolder(const QString &path)
     }
     // A capture or conversion cut off by a crash leaves its hidden
     // temporary file behind; it is Snagwell's own and goes with the folder.
-    static const QRegularExpression temporary(
-        QStringLiteral("^\\..+\\.(txt|bmp|jpeg|jpg|png)\\.[A-Za-z0-9]{6}$"));
     const QFileInfoList hidden =
         QDir(path).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Unsorted);
     for (const QFileInfo &entry : hidden) {
-        if (!isLink(entry) && temporary.match(entry.fileName()).hasMatch() && !isReadOnly(entry))
+        if (!isLink(entry) && isCaptureTemporaryName(entry.fileName()) && !isReadOnly(entry))
             QFile::remove(entry.filePath());
     }
     QDir().rmdir(path);
@@ -83,7 +81,9 @@ void deleteOldDayFolders(const QString &currentFolder, int days, const QDateTime
     const QFileInfoList entries = QDir(managementFolder + QLatin1Char('/'))
                                       .entryInfoList(QDir::Files | QDir::Dirs, QDir::Unsorted);
     for (const QFileInfo &entry : entries) {
-        if (!isDayFolderName(entry.fileName()))
+        // Only a real date in the day folders' form: SWData may hold the
+        // user's own folders too ("2020bak", "1_notes", "26Feb30").
+        if (!isDatedDayFolderName(entry.fileName()))
             continue;
         // A link could lead anywhere: neither it nor what it points at is
         // part of the management folder.

@@ -36,7 +36,7 @@ QString trayTipField(const QString &text)
         bytes += width;
         i += length;
     }
-    return field + QString(fieldSize - bytes, QLatin1Char(' '));
+    return field;
 }
 
 } // namespace snagwell

@@ -11,8 +11,8 @@ namespace snagwell {
 QString trayTipText(const Settings &settings, const QString &programName);
 
 // The tip as the 64-byte CP932 field holds it: at most 64 characters, then
-// cut at 64 bytes without splitting a double-byte character, padded with
-// blanks to the end of the field.
+// cut at 64 bytes without splitting a double-byte character. The blanks
+// that fill the rest of that field are not part of what is shown.
 QString trayTipField(const QString &text);
 
 } // namespace snagwell

@@ -42,6 +42,11 @@ void DriveList::reread()
             return a == QLatin1String("/") && b != QLatin1String("/");
         return a < b;
     });
+    // The list is read again each time it gets the focus, the click that
+    // opens it included: rebuilt only when the volumes changed, so that the
+    // entry under the pointer stays what it was.
+    if (roots == m_roots)
+        return;
     m_quiet = true;
     m_roots = roots;
     clear();

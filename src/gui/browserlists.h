@@ -24,6 +24,8 @@ public:
     void setDrive(const QString &path);
     // Shows the volume of the path without raising driveChanged.
     void showDriveOf(const QString &path);
+    // The volume among the listed ones that holds the path.
+    QString volumeOf(const QString &path) const { return volumeOf(path, m_roots); }
     static QString volumeOf(const QString &path, const QStringList &roots);
 
 Q_SIGNALS:

@@ -341,7 +341,9 @@ void SettingsWindow::connectControls()
     // folder already lies on it (Linux keeps no current folder per volume).
     connect(m_driveList, &DriveList::driveChanged, this, [this, &state, &dialogs] {
         const QString drive = m_driveList->drive();
-        if (DriveList::volumeOf(state.currentFolder(), {drive}) != drive)
+        // Measured against every volume: the root "/" holds every path as a
+        // prefix, yet a folder on another volume does not lie on it.
+        if (!drive.isEmpty() && m_driveList->volumeOf(state.currentFolder()) != drive)
             reportFailure(dialogs, [&] { state.enterFolder(drive); });
         showFolder();
     });

@@ -1,19 +1,22 @@
 #include "platform/trayicon.h"
 
 #include <QApplication>
-#include <QWidget>
 #include <QIcon>
 #include <QSystemTrayIcon>
+#include <QWidget>
 
 namespace snagwell {
 
 SystemTrayIcon::SystemTrayIcon(QObject *parent)
     : TrayIcon(parent), m_icon(new QSystemTrayIcon(this))
 {
-    QIcon icon = QApplication::windowIcon();
-    if (icon.isNull())
-        icon = QIcon(QStringLiteral(":/snagwell/snagwell-32.png"));
-    m_icon->setIcon(icon);
+    m_monitoringIcon = QApplication::windowIcon();
+    if (m_monitoringIcon.isNull())
+        m_monitoringIcon = QIcon(QStringLiteral(":/snagwell/snagwell-32.png"));
+    // Paused: the same picture, greyed as the style greys a disabled one.
+    for (const QSize &size : m_monitoringIcon.availableSizes())
+        m_pausedIcon.addPixmap(m_monitoringIcon.pixmap(size, QIcon::Disabled));
+    m_icon->setIcon(m_pausedIcon);
     // Qt reports presses (and, with a status notifier, clicks) rather than
     // releases; each is the end of a click as far as the user is concerned.
     connect(m_icon, &QSystemTrayIcon::activated, this,
@@ -50,6 +53,11 @@ void SystemTrayIcon::add(const QString &tip)
 void SystemTrayIcon::remove()
 {
     m_icon->hide();
+}
+
+void SystemTrayIcon::showMonitoring(bool on)
+{
+    m_icon->setIcon(on ? m_monitoringIcon : m_pausedIcon);
 }
 
 void SystemTrayIcon::notify(const QString &title, const QString &message)

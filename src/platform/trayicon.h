@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -26,6 +27,8 @@ public:
     virtual void remove() = 0;
     // A passing message beside the icon.
     virtual void notify(const QString &title, const QString &message) = 0;
+    // The icon while monitoring is on, a greyed one while it is off.
+    virtual void showMonitoring(bool on) = 0;
 
 Q_SIGNALS:
     // Any notification from the icon (a move, a press, a release).
@@ -44,9 +47,12 @@ public:
     void add(const QString &tip) override;
     void remove() override;
     void notify(const QString &title, const QString &message) override;
+    void showMonitoring(bool on) override;
 
 private:
     QSystemTrayIcon *m_icon;
+    QIcon m_monitoringIcon;
+    QIcon m_pausedIcon;
 };
 
 } // namespace snagwell

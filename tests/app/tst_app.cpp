@@ -72,6 +72,8 @@ private Q_SLOTS:
     void abruptExit();
     void missedChangesAreTold_data();
     void missedChangesAreTold();
+    void followsTheDate_data();
+    void followsTheDate();
 };
 
 void AppTest::capture_data()
@@ -643,7 +645,9 @@ void AppTest::stopDeletesOldDayFolders()
                             p.clock.time.addDays(-days).toSecsSinceEpoch()};
         QCOMPARE(::utime(QFile::encodeName(p.folder + "/SWData/" + name), &times), 0);
     }
+    QVERIFY(p.trayIcon.monitoringShown);
     p.recorder.stop();
+    QVERIFY(!p.trayIcon.monitoringShown); // the greyed icon while paused
     QCOMPARE(QDir(p.folder + "/SWData").entryList(QDir::Dirs | QDir::NoDotAndDotDot),
              (QStringList{"26Dec01", today}));
     // Monitoring off: copies are no longer captured.
@@ -730,6 +734,75 @@ void AppTest::abruptExit()
     int status = 0;
     QCOMPARE(::waitpid(child, &status, 0), child);
     QTEST(ran, "ran");
+}
+
+void AppTest::followsTheDate_data()
+{
+    QTest::addColumn<QStringList>("steps"); // after a first run on 26Dec07, 10:00
+    QTest::addColumn<QStringList>("files"); // the text captures
+    QTest::addColumn<QString>("folder");    // where the browser stands at the end
+    const QString sw = "SWData/", d7 = sw + "26Dec07", d8 = sw + "26Dec08";
+    QTest::newRow("a copy after midnight goes into the new day's folder")
+        << QStringList{"copy", "midnight", "copy"}
+        << QStringList{d7 + "/user001.txt", d8 + "/user001.txt"} << d8;
+    QTest::newRow("the new day's folder there already is entered")
+        << QStringList{"made:" + d8, "midnight", "copy"} << QStringList{d8 + "/user001.txt"} << d8;
+    QTest::newRow("a user in a folder of their own stays")
+        << QStringList{"at:notes", "midnight", "copy"} << QStringList{"notes/user001.txt"}
+        << "notes";
+    QTest::newRow("a user in another day's folder stays")
+        << QStringList{"at:SWData/26Dec01", "midnight", "copy"}
+        << QStringList{"SWData/26Dec01/user001.txt"} << "SWData/26Dec01";
+    QTest::newRow("going back to yesterday's after the move is kept")
+        << QStringList{"midnight", "copy", "at:" + d7, "copy"}
+        << QStringList{d8 + "/user001.txt", d7 + "/user001.txt"} << d7;
+    QTest::newRow("today's cannot be made: the capture stays in yesterday's")
+        << QStringList{"file:" + d8, "midnight", "copy"} << QStringList{d7 + "/user001.txt"} << d7;
+    QTest::newRow("a text saved by hand after midnight")
+        << QStringList{"midnight", "save"} << QStringList{d8 + "/user001.txt"} << d8;
+    QTest::newRow("two midnights, two folders")
+        << QStringList{"midnight", "copy", "midnight", "copy"}
+        << QStringList{d8 + "/user001.txt", sw + "26Dec09/user001.txt"} << sw + "26Dec09";
+}
+
+void AppTest::followsTheDate()
+{
+    QFETCH(QStringList, steps);
+    Program p;
+    p.start();
+    p.state.changeSettings([](Settings &s) { s.saveText = Tick::On; });
+    p.dialogs.shown.clear();
+    const QString base = p.folder + u'/';
+    for (const QString &step : steps) {
+        const QString value = step.section(u':', 1);
+        if (step == "copy") {
+            p.clipboard.setText("x");
+        } else if (step == "midnight") {
+            p.clock.time = QDateTime(p.clock.time.date().addDays(1), QTime(0, 0, 30));
+        } else if (step == "save") {
+            p.state.showText("x", QString());
+            p.recorder.saveShownTextAsked();
+        } else if (step.startsWith("made:")) {
+            makeFolders(p.folder, {value});
+        } else if (step.startsWith("file:")) {
+            QVERIFY(QFile(base + value).open(QIODevice::WriteOnly));
+        } else if (step.startsWith("at:")) {
+            makeFolders(p.folder, {value});
+            p.state.enterFolder(base + value);
+        }
+    }
+    QStringList found;
+    QDirIterator it(p.folder, {"*.txt"}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << it.next().mid(base.size());
+    found.sort();
+    QFETCH(QStringList, files);
+    files.sort();
+    QCOMPARE(found, files);
+    QFETCH(QString, folder);
+    QCOMPARE(p.state.currentFolder(), base + folder);
+    QCOMPARE(p.trayIcon.notices, QStringList());
+    QCOMPARE(p.dialogs.shown.filter("|").join(u'\n'), QString()); // no notice, only the question
 }
 
 QTEST_GUILESS_MAIN(AppTest)

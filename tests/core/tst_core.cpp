@@ -147,6 +147,16 @@ QVariant removedBy(KeepDays keep, const QString &browserAt, const QStringList &e
     return removed;
 }
 
+// What start-up's clearing of temporaries leaves of the entries, when
+// start-up began so many seconds from now.
+QVariant leftAfterStartUp(const QStringList &entries, int startedIn = 60)
+{
+    const QTemporaryDir dir;
+    populate(dir.path(), entries);
+    removeStaleTemporaries(dir.path(), QDateTime::currentDateTime().addSecs(startedIn));
+    return entriesBelow(dir.path());
+}
+
 // Stores "c" while others take the next name so often: its name, every file=contents.
 QVariant storedWhileTaken(int taken)
 {
@@ -314,6 +324,11 @@ private Q_SLOTS:
             [] { return removedBy(KeepDays::Forever, "SWData", {"SWData/05Jan01/"}); });
         row("outside SWData", QStringList(),
             [] { return removedBy(KeepDays::Week, "MySWData", {"MySWData/05Jan01/"}); });
+        row("only names of real dates go", QStringList{"SWData/26Nov01", "SWData/26Nov01/a"}, [] {
+            return removedBy(KeepDays::Week, "SWData",
+                             {"SWData/2020bak/a", "SWData/26Feb30/a", "SWData/1_notes/",
+                              "SWData/26xyz01/", "SWData/26Nov01/a"});
+        });
         row("only what is the program's goes", QStringList{"SWData/05Jan01/.u.txt.AbCd3f"}, [] {
             return removedBy(KeepDays::Week, "SWData",
                              {"SWData/05Jan01/sub/", "SWData/05Jan01/ro !ro", "SWData/05Jan01/.h",
@@ -323,21 +338,98 @@ private Q_SLOTS:
     }
     void dayFolders() { compareAnswer(); }
 
+    // Which folders name a real day, and so are the program's to remove.
+    void datedDayFolders_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("dated");
+        const std::pair<const char *, bool> names[] = {
+            {"26Dec07", true},  {"24Feb29", true},  {"99Sep29", true},  {"00Apr02", true},
+            {"25Feb29", false}, {"26Feb30", false}, {"26Apr31", false}, {"26Dec99", false},
+            {"26Dec00", false}, {"26xyz01", false}, {"26dec07", false}, {"26DEC07", false},
+            {"2020bak", false}, {"1_notes", false}, {"26Dec7x", false}, {"x6Dec07", false},
+            {"00Apr01", false}, {"99Sep30", false}, {"26Dec071", false}};
+        for (const auto &[name, dated] : names)
+            QTest::newRow(name) << QString(name) << dated;
+        QTest::newRow("full-width digit") << QString("２6Dec07") << false;
+    }
+    void datedDayFolders()
+    {
+        QFETCH(QString, name);
+        QTEST(isDatedDayFolderName(name), "dated");
+    }
+
+    // Where a capture goes once the date has changed under the program.
+    void dateChange_data()
+    {
+        answerColumns();
+        const QDate d7(2026, 12, 7), d8(2026, 12, 8);
+        const auto after = [](const QString &folder, QDate last, QDate today) {
+            return [=] { return QVariant(dayFolderAfterDateChange(folder, last, today)); };
+        };
+        row("past midnight", "/h/SWData/26Dec08", after("/h/SWData/26Dec07", d7, d8));
+        row("the same day", "", after("/h/SWData/26Dec07", d7, d7));
+        row("another day's folder stays", "", after("/h/SWData/26Dec01", d7, d8));
+        row("a folder of the user's stays", "", after("/h/notes", d7, d8));
+        row("the management folder stays", "", after("/h/SWData", d7, d8));
+        row("a day's name outside SWData", "", after("/h/notes/26Dec07", d7, d8));
+        row("any name ending in SWData", "/h/MySWData/26Dec08",
+            after("/h/MySWData/26Dec07", d7, d8));
+        row("at the root", "/SWData/26Dec08", after("/SWData/26Dec07", d7, d8));
+        row("a weekend later", "/h/SWData/26Dec10",
+            after("/h/SWData/26Dec07", d7, QDate(2026, 12, 10)));
+        row("new year", "/h/SWData/27Jan01",
+            after("/h/SWData/26Dec31", QDate(2026, 12, 31), QDate(2027, 1, 1)));
+        row("no day known yet", "", after("/h/SWData/26Dec07", QDate(), d8));
+    }
+    void dateChange() { compareAnswer(); }
+
+    void staleTemporaries_data()
+    {
+        answerColumns();
+        row("the program's temporaries go, nothing else",
+            QStringList{".RAVuvivo.vov.AbCdEf", ".notes", ".u007.txt.short", ".u008.gif.AbCdEf",
+                        ".u010.txt.AbCdEf", "sub", "sub/.u011.txt.AbCdEf", "u006.bmp",
+                        "u009.txt.AbCdEf"},
+            [] {
+                return leftAfterStartUp(
+                    {".u001.txt.AbCdEf", ".u002.jpg.x9Y8z7", ".u003.jpeg.QwErTy",
+                     ".u004.png.a1B2c3", ".u005.bmp.ZZZZZZ", ".notes", "u006.bmp",
+                     ".u007.txt.short", ".u008.gif.AbCdEf", ".RAVuvivo.vov.AbCdEf",
+                     "u009.txt.AbCdEf", ".u010.txt.AbCdEf -> /nonexistent",
+                     "sub/.u011.txt.AbCdEf"});
+            });
+        row("one changed since start-up stays", QStringList{".u001.txt.AbCdEf"},
+            [] { return leftAfterStartUp({".u001.txt.AbCdEf"}, -60); });
+    }
+    void staleTemporaries() { compareAnswer(); }
+
+    void othersTemporariesStay()
+    {
+        if (::geteuid() != 0)
+            QSKIP("giving a file to another user needs root");
+        const QTemporaryDir dir;
+        populate(dir.path(), {".u001.txt.AbCdEf", ".u002.txt.AbCdEf"});
+        QCOMPARE(
+            ::chown(QFile::encodeName(dir.filePath(".u001.txt.AbCdEf")).constData(), 65534, 65534),
+            0);
+        removeStaleTemporaries(dir.path(), QDateTime::currentDateTime().addSecs(60));
+        QCOMPARE(entriesBelow(dir.path()), QStringList{".u001.txt.AbCdEf"});
+    }
+
     void trayTip_data()
     {
         answerColumns();
         const QString a60(60, 'a'), c63(63, 'c'), k31c = QString(31, u'会') + 'c';
-        // So many CP932 bytes, padded with blanks to the 64-byte field.
-        const auto field = [](const QString &text, int bytes) {
-            return text + QString(64 - bytes, ' ');
-        };
-        row("user", field("ﾕｰｻﾞｰ名(snagwell)", 17), [] { return tip("会", HeaderMode::User); });
-        row("registered shows the name", field("会議(snagwell)", 14), [] { return tip("会議"); });
-        row("none chosen", field("(snagwell)", 10), [] { return tip(""); });
-        row("cut at 64 bytes", field(a60 + "(sna", 64), [=] { return tip(a60); });
-        row("no half character", field(c63, 63), [=] { return tip(c63 + "会"); });
-        row("no half emoji", field(c63, 63), [=] { return tip(c63 + "😀"); });
-        row("no half emoji after kanji", field(k31c, 63), [=] { return tip(k31c + "😀"); });
+        // Shown as cut, without the blanks that fill the rest of the field.
+        row("user", "ﾕｰｻﾞｰ名(snagwell)", [] { return tip("会", HeaderMode::User); });
+        row("registered shows the name", "会議(snagwell)", [] { return tip("会議"); });
+        row("none chosen", "(snagwell)", [] { return tip(""); });
+        row("cut at 64 bytes", a60 + "(sna", [=] { return tip(a60); });
+        row("64 characters, 64 bytes", QString(64, 'b'), [] { return tip(QString(70, 'b')); });
+        row("no half character", c63, [=] { return tip(c63 + "会"); });
+        row("no half emoji", c63, [=] { return tip(c63 + "😀"); });
+        row("no half emoji after kanji", k31c, [=] { return tip(k31c + "😀"); });
     }
     void trayTip() { compareAnswer(); }
 

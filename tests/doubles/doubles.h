@@ -100,7 +100,8 @@ struct RecordingTrayIcon final : TrayIcon
     }
     void remove() override { present = false; }
     void notify(const QString &, const QString &message) override { notices.append(message); }
-    bool available = true, failing = false, present = false;
+    void showMonitoring(bool on) override { monitoringShown = on; }
+    bool available = true, failing = false, present = false, monitoringShown = false;
     QString tip;
     QStringList notices;
 };
@@ -213,8 +214,11 @@ struct Program
     StorageFolders folders{state, dialogs, clock};
     Printing printing{state, printers, dialogs};
     FileViewer viewer{state, dialogs};
-    CaptureRecorder recorder{
-        state, {clipboard, screen, converters, clock, dialogs, trayIcon}, headers, printing};
+    CaptureRecorder recorder{state,
+                             {clipboard, screen, converters, clock, dialogs, trayIcon},
+                             headers,
+                             printing,
+                             folders};
     Lifecycle lifecycle{state,
                         {dialogs, lock, trayIcon},
                         {folders, headers, printing, recorder},

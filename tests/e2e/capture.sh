@@ -41,6 +41,16 @@ check "the two it could not read are told in the window, without a tray" \
 import -window root "$WORK/told.png" 2>/dev/null && cp "$WORK/told.png" "${SHOT:-/dev/null}" || true
 answer '^Snagwell$'
 sleep 1
+# Transparent all round, a half-transparent red square in the middle: JPEG
+# has no transparency, so it is laid onto white.
+convert -size 40x40 xc:none -fill 'rgba(255,0,0,0.5)' -draw 'rectangle 10,10 29,29' \
+    "PNG32:$WORK/alpha.png"
+xclip -selection clipboard -t image/png -i "$WORK/alpha.png"
+rgb() { convert "$day/e2e009.jpg" -format "%[fx:int(255*p{$1}.r)] %[fx:int(255*p{$1}.g)] %[fx:int(255*p{$1}.b)]" info:; }
+near() { local want=($2) got=($(rgb "$1")) i; for i in 0 1 2; do ((${got[i]} - ${want[i]} <= 12 && ${want[i]} - ${got[i]} <= 12)) || return 1; done; }
+check "a transparent picture lands as e2e009.jpg" wait_for 15 is "$day/e2e009.jpg" 'JPEG 40x40'
+check "what was transparent is white in the JPEG" near 2,2 '255 255 255'
+check "half-transparent red is pink, red mixed with white" near 20,20 '255 128 128'
 # After 解除 nothing is captured.
 xdotool mousemove --window "$settings" 158 36 click 1
 sleep 0.5
@@ -50,5 +60,5 @@ kill -TERM "$PID"
 check "the program ends on SIGTERM" wait_for 15 ended "$PID"
 check "the earlier capture is kept as it was" test "$(cat "$day/e2e002.txt")" = earlier
 check "no bitmap is left and nothing is saved after 解除" \
-    test "$(ls -A "$day" | tr '\n' ' ')" = "e2e002.txt e2e003.txt e2e004.jpg e2e005.txt e2e006.txt e2e007.txt e2e008.txt "
+    test "$(ls -A "$day" | tr '\n' ' ')" = "e2e002.txt e2e003.txt e2e004.jpg e2e005.txt e2e006.txt e2e007.txt e2e008.txt e2e009.jpg "
 finish

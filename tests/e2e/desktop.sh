@@ -15,6 +15,22 @@ check "a first run shows its message" answer '^Snagwell$'
 tip='^ﾕｰｻﾞｰ名\(snagwell\)$'
 icon=$(window "$tip") || fail "the tray icon carries the tip ﾕｰｻﾞｰ名(snagwell)"
 check "with a tray the settings window stays hidden" none '^Snagwell 設定$'
+eval "$(xdotool getwindowgeometry --shell "$icon")"
+IX=$X IY=$Y IW=$WIDTH IH=$HEIGHT
+# The tip's box, shown on hovering the icon, fits its 14 characters.
+xwininfo -root -tree >"$WORK/before"
+xdotool mousemove $((IX + IW / 2)) $((IY + IH / 2))
+sleep 0.3
+xdotool mousemove $((IX + IW / 2 + 1)) $((IY + IH / 2))
+tipbox() { xwininfo -root -tree | { diff "$WORK/before" - || true; } | awk '/^> .*"Snagwell": \("snagwell"/ { split($6, g, "x"); print g[1] }' | head -1; }
+wait_for 5 test -n "$(tipbox)" || true
+width=$(tipbox)
+echo "the tip's box is ${width:-not shown} pixels wide"
+check "the tip is shown without blanks after it" test "${width:-0}" -gt 40 -a "${width:-999}" -lt 160
+xdotool mousemove 600 300
+sleep 1
+iconshot() { import -window root -crop "${IW}x${IH}+$IX+$IY" +repage "$WORK/$1.png"; }
+iconshot on
 # menu <button> <title> <other title>: a click on the icon pops up that menu alone.
 menu() {
     eval "$(xdotool getwindowgeometry --shell "$icon")"
@@ -29,6 +45,19 @@ xdotool key Escape
 sleep 0.3
 menu 1 '^表示$' '^ファイル$' && xdotool key Down Return
 check "表示 > 設定画面 shows the settings window" shown '^Snagwell 設定$' 5
+# 解除 greys the icon; クリップボード監視 gives the monitoring one back.
+settings=$(window '^Snagwell 設定$')
+changed() { compare -metric AE "$WORK/$1.png" "$WORK/$2.png" null: 2>&1 | cut -d' ' -f1; }
+saturation() { convert "$WORK/$1.png" -colorspace HSL -channel G -separate -format '%[fx:int(1000*maxima)]' info:; }
+xdotool mousemove --window "$settings" 158 36 click 1
+sleep 1
+iconshot off
+check "after 解除 the tray icon looks otherwise" test "$(changed on off)" -gt 0
+check "after 解除 the tray icon is grey" test "$(saturation off)" -lt "$(saturation on)" -a "$(saturation off)" -lt 100
+xdotool mousemove --window "$settings" 60 36 click 1
+sleep 1
+iconshot again
+check "monitoring again shows the first icon" test "$(changed on again)" = 0
 mv "$run/RAVuvivo.vov" "$WORK/read.vov"
 menu 3 '^ファイル$' '^表示$' && xdotool key Down Return
 check "ファイル > 終了 asks first" answer '^終了$'

@@ -9,6 +9,11 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 # No print system but the test's own: the machine's printers stay out.
 export CUPS_SERVER=$WORK/no-cups.sock
 unset WAYLAND_DISPLAY
+# The machine's own print system and its printers are not this test's: the
+# program asks a socket where nothing listens, unless the test starts a
+# scheduler of its own there (printing.sh).
+export CUPS_SERVER=$WORK/no-cups.sock
+unset PRINTER LPDEST
 PIDS=()
 failures=0
 cleanup() {
