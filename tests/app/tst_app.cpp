@@ -85,71 +85,43 @@ void AppTest::capture_data()
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QString>("shown");
-    QTest::addColumn<QStringList>("jobs");
+    QTest::addColumn<QString>("jobs");
     QTest::addColumn<int>("told");
+    const auto row = [](const char *name, const QString &content, Tick saveText, Tick print,
+                        PictureType type, const QString &fault, const QStringList &files,
+                        const QString &shown = {}, const QString &jobs = {}, int told = 0) {
+        QTest::newRow(name) << content << saveText << print << type << fault << files << shown
+                            << jobs << told;
+    };
     const auto off = Tick::Off, on = Tick::On;
+    const auto jpg = PictureType::Jpg, png = PictureType::Png;
     const QString lines = "a\r\nb";
-    QTest::newRow("text only shown") << "text" << off << on << PictureType::Jpg << ""
-                                     << QStringList{} << lines << QStringList{} << 0;
-    QTest::newRow("text kept") << "text" << on << off << PictureType::Jpg << ""
-                               << QStringList{"user001.txt"} << lines << QStringList{} << 0;
-    QTest::newRow("greyed box keeps nothing") << "text" << Tick::Greyed << off << PictureType::Jpg
-                                              << "" << QStringList{} << lines << QStringList{} << 0;
-    QTest::newRow("text kept and printed")
-        << "text" << on << on << PictureType::Jpg << "" << QStringList{"user001.txt"} << lines
-        << QStringList{"Laser:P:a\r\nb"} << 0;
-    QTest::newRow("existing capture never replaced")
-        << "text" << on << off << PictureType::Jpg << "existing"
-        << QStringList{"user001.txt", "user002.txt"} << lines << QStringList{} << 0;
-    QTest::newRow("empty text takes a number")
-        << "empty" << on << off << PictureType::Jpg << "" << QStringList{"user001.txt"} << ""
-        << QStringList{} << 0;
-    QTest::newRow("text already in CR LF")
-        << "crlf" << on << off << PictureType::Jpg << "" << QStringList{"user001.txt"} << lines
-        << QStringList{} << 0;
-    QTest::newRow("changed while read keeps nothing, is told")
-        << "overtaken" << on << off << PictureType::Jpg << "" << QStringList{} << ""
-        << QStringList{} << 1;
-    QTest::newRow("undecodable picture keeps nothing, is told")
-        << "undecodable" << off << off << PictureType::Png << "" << QStringList{} << ""
-        << QStringList{} << 1;
-    QTest::newRow("vanished owner keeps nothing, is told")
-        << "vanishing" << on << off << PictureType::Jpg << "" << QStringList{} << ""
-        << QStringList{} << 1;
-    QTest::newRow("secret not captured") << "secret" << on << on << PictureType::Jpg << ""
-                                         << QStringList{} << "" << QStringList{} << 0;
-    QTest::newRow("text wins over picture")
-        << "both" << on << off << PictureType::Jpg << "" << QStringList{"user001.txt"} << lines
-        << QStringList{} << 0;
-    QTest::newRow("JPG") << "picture" << off << off << PictureType::Jpg << ""
-                         << QStringList{"user001.jpg"} << "" << QStringList{} << 0;
-    QTest::newRow("JPEG") << "picture" << off << off << PictureType::Jpeg << ""
-                          << QStringList{"user001.jpeg"} << "" << QStringList{} << 0;
-    QTest::newRow("PNG") << "picture" << off << off << PictureType::Png << ""
-                         << QStringList{"user001.png"} << "" << QStringList{} << 0;
-    QTest::newRow("BMP") << "picture" << off << off << PictureType::Bmp << ""
-                         << QStringList{"user001.bmp"} << "" << QStringList{} << 0;
-    QTest::newRow("picture printed at its size")
-        << "picture" << off << on << PictureType::Png << "" << QStringList{"user001.png"} << ""
-        << QStringList{"Laser:L:picture@10,10 450x300"} << 0;
-    QTest::newRow("failing converter keeps the bitmap")
-        << "picture" << off << off << PictureType::Png << "converter fails"
-        << QStringList{"user001.bmp"} << "" << QStringList{} << 0;
-    QTest::newRow("missing converter keeps the bitmap, is told")
-        << "picture" << off << off << PictureType::Jpg << "converter missing"
-        << QStringList{"user001.bmp"} << "" << QStringList{} << 1;
-    QTest::newRow("vanished day folder is made again")
-        << "text" << on << off << PictureType::Jpg << "folder gone" << QStringList{"user001.txt"}
-        << lines << QStringList{} << 0;
-    QTest::newRow("day folder replaced by a file is told")
-        << "text" << on << off << PictureType::Jpg << "folder is a file" << QStringList{} << lines
-        << QStringList{} << 1;
-    QTest::newRow("files follow the umask")
-        << "picture" << off << off << PictureType::Bmp << "umask" << QStringList{"user001.bmp"}
-        << "" << QStringList{} << 0;
-    QTest::newRow("failed print keeps the conversion and is told")
-        << "picture" << off << on << PictureType::Png << "printer refuses"
-        << QStringList{"user001.png"} << "" << QStringList{} << 1;
+    const QStringList txt{"user001.txt"}, none;
+    row("greyed box keeps and prints nothing", "text", Tick::Greyed, on, jpg, "", none, lines);
+    row("text kept and printed", "text", on, on, jpg, "", txt, lines, "Laser:P:a\r\nb");
+    row("existing capture never replaced", "text", on, off, jpg, "existing",
+        {"user001.txt", "user002.txt"}, lines);
+    row("empty text takes a number", "empty", on, off, jpg, "", txt);
+    row("undecodable picture keeps nothing, is told", "undecodable", off, off, png, "", none, "",
+        "", 1);
+    row("vanished owner keeps nothing, is told", "vanishing", on, off, jpg, "", none, "", "", 1);
+    row("secret not captured", "secret", on, on, jpg, "", none);
+    row("text wins over picture", "both", on, off, jpg, "", txt, lines);
+    row("JPG", "picture", off, off, jpg, "", {"user001.jpg"});
+    row("JPEG", "picture", off, off, PictureType::Jpeg, "", {"user001.jpeg"});
+    row("picture printed at its size", "picture", off, on, png, "", {"user001.png"}, "",
+        "Laser:L:picture@10,10 450x300");
+    row("failing converter keeps the bitmap", "picture", off, off, png, "converter fails",
+        {"user001.bmp"});
+    row("missing converter keeps the bitmap, is told", "picture", off, off, jpg,
+        "converter missing", {"user001.bmp"}, "", "", 1);
+    row("vanished day folder is made again", "text", on, off, jpg, "folder gone", txt, lines);
+    row("day folder replaced by a file is told", "text", on, off, jpg, "folder is a file", none,
+        lines, "", 1);
+    row("BMP files follow the umask", "picture", off, off, PictureType::Bmp, "umask",
+        {"user001.bmp"});
+    row("failed print keeps the conversion and is told", "picture", off, on, png, "printer refuses",
+        {"user001.png"}, "", "", 1);
 }
 
 void AppTest::capture()
@@ -184,7 +156,6 @@ void AppTest::capture()
     picture.fill(Qt::red);
     p.clipboard.secret = content == "secret";
     p.clipboard.vanishing = content == "vanishing";
-    p.clipboard.overtaken = content == "overtaken";
     p.clipboard.undecodable = content == "undecodable";
     QStringList options;
     if (!fault.startsWith("converter"))
@@ -197,10 +168,8 @@ void AppTest::capture()
     if (content == "picture" || content == "undecodable")
         p.clipboard.setImage(picture);
     else
-        p.clipboard.set(content == "empty"  ? QString()
-                        : content == "crlf" ? "a\r\nb"
-                                            : "a\nb",
-                        true, content == "both" ? picture : QImage());
+        p.clipboard.set(content == "empty" ? QString() : "a\nb", true,
+                        content == "both" ? picture : QImage());
 
     QVERIFY(QFile::remove(p.state.settingsFilePath()));
     p.state.saveSettings();
@@ -214,7 +183,7 @@ void AppTest::capture()
                 (fault == "umask" ? mode : mode | QFileDevice::ReadGroup | QFileDevice::ReadOther));
     QCOMPARE(filesIn(folder), files);
     QTEST(p.state.shownText(), "shown");
-    QTEST(p.printers.jobs, "jobs");
+    QTEST(p.printers.jobs.join(u'/'), "jobs");
     QTEST(int(p.trayIcon.notices.size()), "told");
     // The options each format hands its converter.
     const QHash<PictureType, QString> option{{PictureType::Jpg, "jpg q95"},
@@ -246,107 +215,78 @@ void AppTest::sequences_data()
 {
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QString>("expected"); // "key=value; ...": only the keys named are compared
+    const auto row = [](const char *name, const QString &steps, const QString &expected) {
+        QTest::newRow(name) << steps.split(u'|') << expected;
+    };
     const QString user = "header=user; tip=ﾕｰｻﾞｰ名(snagwell)";
     // The header choice and the registered names.
-    QTest::newRow("mode PC") << QStringList{"mode:0"} << "header=OFFICE-PC; tip=PC名(snagwell)";
-    QTest::newRow("mode PC and user")
-        << QStringList{"mode:2"} << "header=OFFICE-PCuser; tip=PC名+ﾕｰｻﾞｰ名(snagwell)";
-    QTest::newRow("add chooses the name") << QStringList{"mode:3", "add:会議"}
-                                          << "names=会議; index=0; header=会議; tip=会議(snagwell)";
-    QTest::newRow("blanks around a name are not in the header")
-        << QStringList{"mode:3", "add:\u3000会議 "} << "names=\u3000会議 ; header=会議";
-    QTest::newRow("name chosen under another mode keeps the tip")
-        << QStringList{"add:a", "add:b", "name:0"} << "names=a,b; index=0; " + user;
-    QTest::newRow("the empty entry goes when nothing is chosen")
-        << QStringList{"names:", "add:x"} << "names=x; index=0";
-    QTest::newRow("names without a choice stay")
-        << QStringList{"names:a,b", "add:c"} << "names=a,b,c; index=2; " + user;
-    QTest::newRow("same name twice chooses the first")
-        << QStringList{"add:a", "add:b", "add:a"} << "names=a,b,a; index=0";
-    QTest::newRow("declined or empty adds nothing")
-        << QStringList{"no", "add:a", "add:"} << "names=; index=-1; said=ファイル名登録?";
-    QTest::newRow("delete chooses the one before")
-        << QStringList{"add:a", "add:b", "add:c", "del"} << "names=a,b; index=1; " + user;
-    QTest::newRow("delete the first chooses the new first")
-        << QStringList{"mode:3", "add:a", "add:b", "name:0", "del"}
-        << "names=b; index=0; header=b; tip=b(snagwell)";
-    QTest::newRow("delete the last leaves the empty header")
-        << QStringList{"mode:3", "add:a", "del"} << "names=; index=-1; header=; tip=(snagwell)";
-    QTest::newRow("declined delete") << QStringList{"add:a", "no", "del"} << "names=a; index=0";
-    QTest::newRow("a name with a comma is refused")
-        << QStringList{"add:a,b"} << "names=; said=登録名に「,」は使えません";
-    QTest::newRow("a name too long for a file name is refused")
-        << QStringList{"add:long"} << "names=; said=長すぎます";
-    QTest::newRow("button menu chooses 登録名 and the name")
-        << QStringList{"add:a", "add:b", "button:1"} << "index=1; header=b; tip=b(snagwell)";
+    row("mode PC", "mode:0", "header=OFFICE-PC; tip=PC名(snagwell)");
+    row("mode PC and user", "mode:2", "header=OFFICE-PCuser; tip=PC名+ﾕｰｻﾞｰ名(snagwell)");
+    row("add chooses the name", "mode:3|add:会議",
+        "names=会議; index=0; header=会議; tip=会議(snagwell)");
+    row("blanks around a name are not in the header", "mode:3|add:\u3000会議 ",
+        "names=\u3000会議 ; header=会議");
+    row("name chosen under another mode keeps the tip", "add:a|add:b|name:0",
+        "names=a,b; index=0; " + user);
+    row("the empty entry goes when nothing is chosen", "names:|add:x", "names=x; index=0");
+    row("names without a choice stay", "names:a,b|add:c", "names=a,b,c; index=2; " + user);
+    row("same name twice chooses the first", "add:a|add:b|add:a", "names=a,b,a; index=0");
+    row("declined or empty adds nothing",
+        "no|add:a|add:", "names=; index=-1; said=ファイル名登録?");
+    row("delete chooses the one before", "add:a|add:b|add:c|del", "names=a,b; index=1; " + user);
+    row("delete the first chooses the new first", "mode:3|add:a|add:b|name:0|del",
+        "names=b; index=0; header=b; tip=b(snagwell)");
+    row("delete the last leaves the empty header", "mode:3|add:a|del",
+        "names=; index=-1; header=; tip=(snagwell)");
+    row("declined delete", "add:a|no|del", "names=a; index=0");
+    row("a name with a comma is refused", "add:a,b", "names=; said=登録名に「,」は使えません");
+    row("a name too long for a file name is refused", "add:long", "names=; said=長すぎます");
+    row("button menu chooses 登録名 and the name", "add:a|add:b|button:1",
+        "index=1; header=b; tip=b(snagwell)");
     // The folder buttons, in a folder of their own.
-    const QString sw = "made:SWData", day = "made:SWData/26Dec07", old = "made:SWData/26Dec01";
-    QTest::newRow("today made in SWData")
-        << QStringList{sw, "at:SWData", "today"} << "folder=SWData/26Dec07; said=";
-    QTest::newRow("today there is entered")
-        << QStringList{day, "at:SWData", "today"}
-        << "folder=SWData/26Dec07; said=選択したディレクトリには今日の日付フォルダがあります";
-    QTest::newRow("at today's folder")
-        << QStringList{day, "at:SWData/26Dec07", "today"}
-        << "folder=SWData/26Dec07; said=今日の日付フォルダが選択されています";
-    QTest::newRow("from another day to today's")
-        << QStringList{day, old, "at:SWData/26Dec01", "today"}
-        << "folder=SWData/26Dec07; said=今日の日付フォルダに移動しました";
-    QTest::newRow("another day without today's")
-        << QStringList{old, "at:SWData/26Dec01", "today"} << "folder=SWData/26Dec01; said=";
-    QTest::newRow("today outside SWData")
-        << QStringList{"at:", "today"}
-        << "folder=; said=管理フォルダに移動してから実行して下さい。";
-    QTest::newRow("SWData made after asking")
-        << QStringList{"at:", "management"}
-        << "folder=SWData/26Dec07; "
-           "said=管理フォルダ作成?選択したディレクトリに管理フォルダを作成しますか？";
-    QTest::newRow("SWData declined")
-        << QStringList{"at:", "no", "management"} << "folder=; said=管理フォルダ作成?";
-    QTest::newRow("SWData there is entered")
-        << QStringList{sw, "at:", "management"}
-        << "folder=SWData/26Dec07; said=選択したディレクトリには管理フォルダがあります";
-    QTest::newRow("at SWData") << QStringList{day, "at:SWData", "management"}
-                               << "folder=SWData/26Dec07; said=管理フォルダが選択されています";
-    QTest::newRow("inside SWData") << QStringList{old, "at:SWData/26Dec01", "management"}
-                                   << "folder=SWData/26Dec01; said=管理フォルダの中です";
-    QTest::newRow("a file named SWData is reported")
-        << QStringList{"file:SWData", "at:", "management"}
-        << "folder=; said=管理フォルダがあります|パスが見つかりません";
-    QTest::newRow("the browser enters a folder")
-        << QStringList{"made:ab", "at:", "browse:ab"} << "folder=ab; said=";
-    QTest::newRow("the browser refuses a line break")
-        << QStringList{"made:a\nb", "at:", "browse:a\nb"}
-        << "folder=; said=名前に改行を含むフォルダには移動できません";
-    QTest::newRow("the browser refuses a carriage return")
-        << QStringList{"made:a\rb", "at:", "browse:a\rb"}
-        << "folder=; said=名前に改行を含むフォルダには移動できません";
-    QTest::newRow("a file named today is reported")
-        << QStringList{sw, "file:SWData/26Dec07", "at:SWData", "today"}
-        << "folder=SWData; said=今日の日付フォルダがあります|パスが見つかりません";
+    const QString sw = "made:SWData|", day = "made:SWData/26Dec07|", old = "made:SWData/26Dec01|";
+    row("today made in SWData", sw + "at:SWData|today", "folder=SWData/26Dec07; said=");
+    row("today there is entered", day + "at:SWData|today",
+        "folder=SWData/26Dec07; said=選択したディレクトリには今日の日付フォルダがあります");
+    row("at today's folder", day + "at:SWData/26Dec07|today",
+        "folder=SWData/26Dec07; said=今日の日付フォルダが選択されています");
+    row("from another day to today's", day + old + "at:SWData/26Dec01|today",
+        "folder=SWData/26Dec07; said=今日の日付フォルダに移動しました");
+    row("another day without today's", old + "at:SWData/26Dec01|today",
+        "folder=SWData/26Dec01; said=");
+    row("today outside SWData", "at:|today",
+        "folder=; said=管理フォルダに移動してから実行して下さい。");
+    row("SWData made after asking", "at:|management",
+        "folder=SWData/26Dec07; "
+        "said=管理フォルダ作成?選択したディレクトリに管理フォルダを作成しますか？");
+    row("SWData declined", "at:|no|management", "folder=; said=管理フォルダ作成?");
+    row("SWData there is entered", sw + "at:|management",
+        "folder=SWData/26Dec07; said=選択したディレクトリには管理フォルダがあります");
+    row("at SWData", day + "at:SWData|management",
+        "folder=SWData/26Dec07; said=管理フォルダが選択されています");
+    row("inside SWData", old + "at:SWData/26Dec01|management",
+        "folder=SWData/26Dec01; said=管理フォルダの中です");
+    row("a file named SWData is reported", "file:SWData|at:|management",
+        "folder=; said=管理フォルダがあります|パスが見つかりません");
+    row("the browser enters a folder", "made:ab|at:|browse:ab", "folder=ab; said=");
+    row("the browser refuses a carriage return", "made:a\rb|at:|browse:a\rb",
+        "folder=; said=名前に改行を含むフォルダには移動できません");
+    row("a file named today is reported", sw + "file:SWData/26Dec07|at:SWData|today",
+        "folder=SWData; said=今日の日付フォルダがあります|パスが見つかりません");
     // The preview and its buttons.
-    QTest::newRow("print text") << QStringList{"text", "print text"}
-                                << "jobs=PDF:P:a\r\nb; said=印刷確認?テキストを印刷しますか";
-    QTest::newRow("print text cancelled")
-        << QStringList{"text", "no", "print text"} << "jobs=; shown=a\r\nb; said=印刷確認?";
-    QTest::newRow("no text to print")
-        << QStringList{"print text"} << "jobs=; said=テキストデータはありません";
-    QTest::newRow("refused job is reported")
-        << QStringList{"text", "refuse", "print text"} << "jobs=; said=印刷確認?|紙切れ";
-    QTest::newRow("print a shown picture")
-        << QStringList{"show:a.bmp", "print picture"}
-        << "jobs=PDF:L:picture@10,10 60x45; said=イメージを印刷しますか";
-    QTest::newRow("no picture to print")
-        << QStringList{"text", "print picture"} << "jobs=; said=イメージが選択されていません";
-    QTest::newRow("show a CP932 text") << QStringList{"show:a.txt"} << "shown=日本\r\nx\r\n; said=";
-    QTest::newRow("PNG only says why")
-        << QStringList{"show:a.png"} << "shown=; said=PNG形式のファイルは表示できません。";
-    QTest::newRow("broken picture is reported")
-        << QStringList{"show:a.jpg"} << "said=画像を読み込めません";
-    QTest::newRow("vanished file is reported")
-        << QStringList{"show:gone.txt"} << "said=を開けません";
-    QTest::newRow("reset asks, then empties")
-        << QStringList{"text", "reset"} << "shown=; said=リセット確認?表示データをリセットしますか";
+    row("print text", "text|print text", "jobs=PDF:P:a\r\nb; said=印刷確認?テキストを印刷しますか");
+    row("print text cancelled", "text|no|print text", "jobs=; shown=a\r\nb; said=印刷確認?");
+    row("no text to print", "print text", "jobs=; said=テキストデータはありません");
+    row("refused job is reported", "text|refuse|print text", "jobs=; said=印刷確認?|紙切れ");
+    row("print a shown picture", "show:a.bmp|print picture",
+        "jobs=PDF:L:picture@10,10 60x45; said=イメージを印刷しますか");
+    row("no picture to print", "text|print picture", "jobs=; said=イメージが選択されていません");
+    row("show a CP932 text", "show:a.txt", "shown=日本\r\nx\r\n; said=");
+    row("PNG only says why", "show:a.png", "shown=; said=PNG形式のファイルは表示できません。");
+    row("broken picture is reported", "show:a.jpg", "said=画像を読み込めません");
+    row("vanished file is reported", "show:gone.txt", "said=を開けません");
+    row("reset asks, then empties", "text|reset",
+        "shown=; said=リセット確認?表示データをリセットしますか");
 }
 
 void AppTest::sequences()
@@ -436,71 +376,39 @@ void AppTest::startUp_data()
     QTest::addColumn<QString>("said");
     QTest::addColumn<QString>("folder"); // where the browser stands after start-up
     QTest::addColumn<QString>("after");  // the settings file after shutdown, "-" for none
+    const auto row = [](const char *name, const QString &file, const QString &fault,
+                        const QString &said, const QString &folder, const QString &after) {
+        QTest::newRow(name) << file << fault << said << folder << after;
+    };
     const QString later =
         "<dir>/SWData/05Nov14\n 1 \n 2 \n登録名\na,会議\n1\nPNG\nしない\nlaser\n 1 \n150\n-30\n";
     const QString written = "<dir>/SWData/26Dec07\r\n 1 \r\n 2 \r\n登録名\r\na,会議\r\n 1 "
                             "\r\nPNG\r\nしない\r\nLaser\r\n 1 \r\n150\r\n-30\r\n";
-    QTest::newRow("first run") << ""
-                               << ""
-                               << "設定を初期化しました。"
-                               << "SWData/26Dec07"
-                               << "<dir>/SWData/26Dec07\r\n 0 \r\n 0 \r\nﾕｰｻﾞｰ名\r\n\r\n-1 "
-                                  "\r\nJPG\r\n 7日前\r\nLaser\r\n 0 \r\n\r\n\r\n";
-    QTest::newRow("later run from an old day folder") << QString(later).replace("\n", "\r\n") << ""
-                                                      << ""
-                                                      << "SWData/26Dec07" << written;
-    QTest::newRow("LF line ends") << later << ""
-                                  << ""
-                                  << "SWData/26Dec07" << written;
-    QTest::newRow("lone CR line ends") << QString(later).replace("\n", "\r") << ""
-                                       << ""
-                                       << "SWData/26Dec07" << written;
-    QTest::newRow("UTF-8 without a byte order mark") << later << "utf8"
-                                                     << ""
-                                                     << "SWData/26Dec07" << written;
-    QTest::newRow("a greyed button window tick opens it")
-        << QString(later).replace("laser\n 1 ", "laser\n 2 ") << ""
-        << ""
-        << "SWData/26Dec07" << QString(written).replace("Laser\r\n 1 ", "Laser\r\n 2 ");
-    QTest::newRow("garbage is kept aside as .bak") << "\n 7 \nx\n登録名\n"
-                                                   << ""
-                                                   << ""
-                                                   << "SWData/26Dec07"
-                                                   << "";
-    QTest::newRow("missing saved folder is said, shortened") << QString(300, u'x') + "\n 1 "
-                                                             << ""
-                                                             << "xxx…xxx"
-                                                             << "SWData/26Dec07"
-                                                             << "";
-    QTest::newRow("stop request during start-up writes nothing") << later.mid(5) << "stop"
-                                                                 << "が見つかりません"
-                                                                 << "" << later.mid(5);
-    QTest::newRow("second instance touches nothing") << ""
-                                                     << "second instance"
-                                                     << "snagwellは起動しています"
-                                                     << ""
-                                                     << "-";
-    QTest::newRow("second instance ends on a stop request") << ""
-                                                            << "second instance|stop"
-                                                            << "snagwellは起動しています"
-                                                            << ""
-                                                            << "-";
-    QTest::newRow("first run that cannot write says why") << ""
-                                                          << "settings is a folder"
-                                                          << "に書き込めません|に書き込めません"
-                                                          << "SWData/26Dec07"
-                                                          << "";
-    QTest::newRow("a failed save at quit is said, the icon still goes")
-        << ""
-        << "save fails"
-        << "設定を初期化しました。|に書き込めません"
-        << "SWData/26Dec07"
-        << "";
-    QTest::newRow("failing steps are skipped") << ""
-                                               << "today is a file|tray fails"
-                                               << "パスが見つかりません"
-                                               << "SWData"
-                                               << "";
+    const QString day = "SWData/26Dec07";
+    row("first run", "", "", "設定を初期化しました。", day,
+        "<dir>/SWData/26Dec07\r\n 0 \r\n 0 \r\nﾕｰｻﾞｰ名\r\n\r\n-1 \r\nJPG\r\n 7日前\r\nLaser\r\n 0 "
+        "\r\n\r\n\r\n");
+    row("later run from an old day folder", QString(later).replace("\n", "\r\n"), "", "", day,
+        written);
+    row("LF line ends", later, "", "", day, written);
+    row("UTF-8 without a byte order mark", later, "utf8", "", day, written);
+    row("a greyed button window tick opens it", QString(later).replace("laser\n 1 ", "laser\n 2 "),
+        "", "", day, QString(written).replace("Laser\r\n 1 ", "Laser\r\n 2 "));
+    row("garbage is kept aside as .bak", "\n 7 \nx\n登録名\n", "", "", day, "");
+    row("missing saved folder is said, shortened", QString(300, u'x') + "\n 1 ", "", "xxx…xxx", day,
+        "");
+    row("stop request during start-up writes nothing", later.mid(5), "stop", "が見つかりません", "",
+        later.mid(5));
+    row("second instance touches nothing", "", "second instance", "snagwellは起動しています", "",
+        "-");
+    row("second instance ends on a stop request", "", "second instance|stop",
+        "snagwellは起動しています", "", "-");
+    row("first run that cannot write says why", "", "settings is a folder",
+        "に書き込めません|に書き込めません", day, "");
+    row("a failed save at quit is said, the icon still goes", "", "save fails",
+        "設定を初期化しました。|に書き込めません", day, "");
+    row("failing steps are skipped", "", "today is a file|tray fails", "パスが見つかりません",
+        "SWData", "");
 }
 
 void AppTest::startUp()
@@ -568,31 +476,24 @@ void AppTest::missedChangesAreTold_data()
     QTest::addColumn<bool>("tray");
     QTest::addColumn<QStringList>("steps"); // "copy", "missed:N", "overtaken", "fail", "+seconds"
     QTest::addColumn<QStringList>("told");
-    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<int>("files"); // the text captures
+    const auto row = [](const char *name, bool tray, const QString &steps, const QStringList &told,
+                        int files) {
+        QTest::newRow(name) << tray << steps.split(u' ') << told << files;
+    };
     const QString missed = "%1件のクリップボードの変更を読み取れませんでした";
-    QTest::newRow("replaced before read: the latest is kept, the others counted")
-        << true << QStringList{"missed:4", "copy"} << QStringList{missed.arg(4)}
-        << QStringList{"user001.txt"};
-    QTest::newRow("overtaken ones add up")
-        << true << QStringList{"missed:2", "overtaken", "copy"} << QStringList{missed.arg(3)}
-        << QStringList{"user001.txt"};
-    QTest::newRow("within a minute of a notice: not yet")
-        << true << QStringList{"missed:1", "copy", "+10", "missed:2", "copy"}
-        << QStringList{missed.arg(1)} << QStringList{"user001.txt", "user002.txt"};
-    QTest::newRow("within a minute of a notice: told after it")
-        << true << QStringList{"missed:1", "copy", "+10", "missed:2", "copy", "+50", "copy"}
-        << QStringList{missed.arg(1), missed.arg(2)}
-        << QStringList{"user001.txt", "user002.txt", "user003.txt"};
-    QTest::newRow("a failure and misses share the minute")
-        << true << QStringList{"fail", "missed:1", "copy", "+60", "copy"}
-        << QStringList{"キャプチャを保存できませんでした", missed.arg(1)}
-        << QStringList{"user001.txt", "user002.txt"};
-    QTest::newRow("no tray: told in the window")
-        << false << QStringList{"fail", "+60", "missed:5", "copy"}
-        << QStringList{"キャプチャを保存できませんでした", missed.arg(5)}
-        << QStringList{"user001.txt"};
-    QTest::newRow("misses before monitoring starts are not told")
-        << true << QStringList{"before:3", "copy"} << QStringList{} << QStringList{"user001.txt"};
+    const QString failed = "キャプチャを保存できませんでした";
+    row("replaced before read: the latest is kept, the others counted", true, "missed:4 copy",
+        {missed.arg(4)}, 1);
+    row("overtaken ones add up", true, "missed:2 overtaken copy", {missed.arg(3)}, 1);
+    row("within a minute of a notice: not yet", true, "missed:1 copy +10 missed:2 copy",
+        {missed.arg(1)}, 2);
+    row("within a minute of a notice: told after it", true,
+        "missed:1 copy +10 missed:2 copy +50 copy", {missed.arg(1), missed.arg(2)}, 3);
+    row("a failure and misses share the minute", true, "fail missed:1 copy +60 copy",
+        {failed, missed.arg(1)}, 2);
+    row("no tray: told in the window", false, "fail +60 missed:5 copy", {failed, missed.arg(5)}, 1);
+    row("misses before monitoring starts are not told", true, "before:3 copy", {}, 1);
 }
 
 void AppTest::missedChangesAreTold()
@@ -632,19 +533,20 @@ void AppTest::missedChangesAreTold()
     for (qsizetype i = 0; i < told.size(); ++i)
         QVERIFY2(said.at(i).startsWith(told.at(i)), qPrintable(said.at(i)));
     QVERIFY(tray ? inWindow.isEmpty() : p.trayIcon.notices.isEmpty());
-    QTEST(filesIn(folder), "files");
+    QFETCH(int, files);
+    QStringList expected;
+    for (int i = 1; i <= files; ++i)
+        expected << QString("user%1.txt").arg(i, 3, 10, QChar(u'0'));
+    QCOMPARE(filesIn(folder), expected);
 }
 
 void AppTest::stopDeletesOldDayFolders()
 {
     Program p;
     p.start();
-    for (const auto &[name, days] : {std::pair{"26Nov29", 8}, {"26Dec01", 6}}) {
-        makeFolders(p.folder, {QString("SWData/") + name});
-        const utimbuf times{p.clock.time.addDays(-days).toSecsSinceEpoch(),
-                            p.clock.time.addDays(-days).toSecsSinceEpoch()};
-        QCOMPARE(::utime(QFile::encodeName(p.folder + "/SWData/" + name), &times), 0);
-    }
+    makeFolders(p.folder, {"SWData/26Nov29", "SWData/26Dec01"});
+    age(p.folder + "/SWData/26Nov29", 8);
+    age(p.folder + "/SWData/26Dec01", 6);
     QVERIFY(p.trayIcon.monitoringShown);
     p.recorder.stop();
     QVERIFY(!p.trayIcon.monitoringShown); // the greyed icon while paused
@@ -741,28 +643,20 @@ void AppTest::followsTheDate_data()
     QTest::addColumn<QStringList>("steps"); // after a first run on 26Dec07, 10:00
     QTest::addColumn<QStringList>("files"); // the text captures
     QTest::addColumn<QString>("folder");    // where the browser stands at the end
-    const QString sw = "SWData/", d7 = sw + "26Dec07", d8 = sw + "26Dec08";
-    QTest::newRow("a copy after midnight goes into the new day's folder")
-        << QStringList{"copy", "midnight", "copy"}
-        << QStringList{d7 + "/user001.txt", d8 + "/user001.txt"} << d8;
-    QTest::newRow("the new day's folder there already is entered")
-        << QStringList{"made:" + d8, "midnight", "copy"} << QStringList{d8 + "/user001.txt"} << d8;
-    QTest::newRow("a user in a folder of their own stays")
-        << QStringList{"at:notes", "midnight", "copy"} << QStringList{"notes/user001.txt"}
-        << "notes";
-    QTest::newRow("a user in another day's folder stays")
-        << QStringList{"at:SWData/26Dec01", "midnight", "copy"}
-        << QStringList{"SWData/26Dec01/user001.txt"} << "SWData/26Dec01";
-    QTest::newRow("going back to yesterday's after the move is kept")
-        << QStringList{"midnight", "copy", "at:" + d7, "copy"}
-        << QStringList{d8 + "/user001.txt", d7 + "/user001.txt"} << d7;
-    QTest::newRow("today's cannot be made: the capture stays in yesterday's")
-        << QStringList{"file:" + d8, "midnight", "copy"} << QStringList{d7 + "/user001.txt"} << d7;
-    QTest::newRow("a text saved by hand after midnight")
-        << QStringList{"midnight", "save"} << QStringList{d8 + "/user001.txt"} << d8;
-    QTest::newRow("two midnights, two folders")
-        << QStringList{"midnight", "copy", "midnight", "copy"}
-        << QStringList{d8 + "/user001.txt", sw + "26Dec09/user001.txt"} << sw + "26Dec09";
+    const auto row = [](const char *name, const QString &steps, const QString &files,
+                        const QString &folder) {
+        QTest::newRow(name) << steps.split(u' ') << files.split(u' ') << folder;
+    };
+    const QString d7 = "SWData/26Dec07", d8 = "SWData/26Dec08", txt = "/user001.txt";
+    row("the new day's folder there already is entered", "made:" + d8 + " midnight copy", d8 + txt,
+        d8);
+    row("going back to yesterday's after the move is kept", "midnight copy at:" + d7 + " copy",
+        d7 + txt + ' ' + d8 + txt, d7);
+    row("today's cannot be made: the capture stays in yesterday's", "file:" + d8 + " midnight copy",
+        d7 + txt, d7);
+    row("a text saved by hand after midnight", "midnight save", d8 + txt, d8);
+    row("two midnights, two folders", "midnight copy midnight copy",
+        d8 + txt + " SWData/26Dec09" + txt, "SWData/26Dec09");
 }
 
 void AppTest::followsTheDate()
