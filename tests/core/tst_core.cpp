@@ -228,43 +228,25 @@ private Q_SLOTS:
         row("replaced whole", "written [] f", [] { return writeOnto({"f"}); });
         row("onto a folder", "refused [(unreadable)] f", [] { return writeOnto({"f/"}); });
         row("onto a read-only file", "refused [x] f", [] { return writeOnto({"f !ro"}); });
+        // One's own link as the settings file is read and written through;
+        // another user's is refused on the real program.
+        row("one's own link", "found x, link kept, target new", [] {
+            const QTemporaryDir dir;
+            const QString file = dir.filePath("RAVuvivo.vov");
+            populate(dir.path(), {"target", "RAVuvivo.vov -> " + dir.filePath("target")});
+            const QString found = hasSettingsFile(dir.path()) ? "found " : "not found ";
+            const QString first = readSettingsLines(file).first();
+            writeFileAtomically(file, "new");
+            return found + first +
+                   (QFileInfo(file).isSymLink() ? ", link kept" : ", link replaced") + ", target " +
+                   contents(dir.filePath("target"));
+        });
         // A line break would end the first line early and shift every later one.
         for (const char *folder : {"/a\nb", "/a\rb", "/a\r\nb"})
             row(folder, fileOf("|" + defaults.section('|', 1)),
                 [folder] { return settingsFileBytes(folder, Settings()); });
     }
     void settingsFile() { compareAnswer(); }
-
-    // The settings file as a link: the user's own is read and written
-    // through; another user's is not found, not read, and replaced.
-    void settingsLinks_data()
-    {
-        QTest::addColumn<uid_t>("owner");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("one's own") << ::geteuid() << "found, read, link kept, target written";
-        QTest::newRow("another user's") << uid_t(65534)
-                                        << "not found, refused, link replaced, target untouched";
-    }
-    void settingsLinks()
-    {
-        QFETCH(uid_t, owner);
-        if (owner != ::geteuid() && ::geteuid() != 0)
-            QSKIP("only root can make another user's link");
-        const QTemporaryDir dir;
-        populate(dir.path(), {"target", "RAVuvivo.vov -> " + dir.filePath("target")});
-        const QByteArray link = QFile::encodeName(dir.filePath("RAVuvivo.vov"));
-        QCOMPARE(::lchown(link.constData(), owner, gid_t(-1)), 0);
-        QStringList outcome{hasSettingsFile(dir.path()) ? "found" : "not found"};
-        try {
-            outcome << (readSettingsLines(dir.filePath("RAVuvivo.vov")).first() == "x" ? "read" : "?");
-        } catch (const Failure &) {
-            outcome << "refused";
-        }
-        writeFileAtomically(dir.filePath("RAVuvivo.vov"), "new");
-        outcome << (QFileInfo(dir.filePath("RAVuvivo.vov")).isSymLink() ? "link kept" : "link replaced");
-        outcome << (contents(dir.filePath("target")) == "new" ? "target written" : "target untouched");
-        QTEST(outcome.join(", "), "expected");
-    }
 
     // Where a capture goes and what its file holds.
     void captures_data()
@@ -294,7 +276,6 @@ private Q_SLOTS:
         row("ending in CR LF", QByteArray("a\r\n\r\n"), [] { return textFileBytes("a\r\n"); });
         row("lone LF stays", QByteArray("a\nb\r\n"), [] { return textFileBytes("a\nb"); });
         row("empty text, empty file", QByteArray(), [] { return textFileBytes(""); });
-        row("CP932", QByteArray("\x89\xEF\x8B\x63\xD5\r\n"), [] { return textFileBytes("会議ﾕ"); });
         row("emoji", utf8Bom + QByteArray("\xF0\x9F\x98\x80\r\n"),
             [] { return textFileBytes("😀"); });
         row("yen sign", utf8Bom + QByteArray("\xC2\xA5\r\n"), [] { return textFileBytes("¥"); });
@@ -305,10 +286,21 @@ private Q_SLOTS:
     {
         answerColumns();
         row("today", "26Dec07", [] { return todaysFolderName(QDate(2026, 12, 7)); });
-        row("lower bound", false, [] { return isDayFolderName("00Apr01"); });
-        row("below the upper bound", true, [] { return isDayFolderName("99Sep29"); });
-        row("upper bound", false, [] { return isDayFolderName("99Sep30"); });
-        row("six characters", false, [] { return isDayFolderName("26Dec7"); });
+        // Shaped like a day folder (seven characters strictly between the
+        // bounds), and of those the ones that name a real date.
+        const QStringList names{"26Dec07", "24Feb29",  "99Sep29", "00Apr02", "25Feb29",
+                                "26Feb30", "26Apr31",  "26Dec99", "26Dec00", "26xyz01",
+                                "26dec07", "2020bak",  "1_notes", "x6Dec07", "00Apr01",
+                                "99Sep30", "26Dec071", "26Dec7",  "２6Dec07"};
+        const auto passing = [names](bool (*rule)(const QString &)) {
+            QStringList passed;
+            for (const QString &name : names)
+                if (rule(name))
+                    passed << name;
+            return passed;
+        };
+        row("day-folder shape", names.mid(0, 13), [=] { return passing(isDayFolderName); });
+        row("real dates", names.mid(0, 4), [=] { return passing(isDatedDayFolderName); });
         row("management folder", true, [] { return isManagementFolder("/SWData"); });
         row("MySWData", false, [] { return isManagementFolder("/h/MySWData"); });
         row("inside", true, [] { return isInsideManagementFolder("/h/SWData/26Dec07"); });
@@ -337,27 +329,6 @@ private Q_SLOTS:
         });
     }
     void dayFolders() { compareAnswer(); }
-
-    // Which folders name a real day, and so are the program's to remove.
-    void datedDayFolders_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("dated");
-        const std::pair<const char *, bool> names[] = {
-            {"26Dec07", true},  {"24Feb29", true},  {"99Sep29", true},  {"00Apr02", true},
-            {"25Feb29", false}, {"26Feb30", false}, {"26Apr31", false}, {"26Dec99", false},
-            {"26Dec00", false}, {"26xyz01", false}, {"26dec07", false}, {"26DEC07", false},
-            {"2020bak", false}, {"1_notes", false}, {"26Dec7x", false}, {"x6Dec07", false},
-            {"00Apr01", false}, {"99Sep30", false}, {"26Dec071", false}};
-        for (const auto &[name, dated] : names)
-            QTest::newRow(name) << QString(name) << dated;
-        QTest::newRow("full-width digit") << QString("２6Dec07") << false;
-    }
-    void datedDayFolders()
-    {
-        QFETCH(QString, name);
-        QTEST(isDatedDayFolderName(name), "dated");
-    }
 
     // Where a capture goes once the date has changed under the program.
     void dateChange_data()
@@ -450,7 +421,6 @@ private Q_SLOTS:
         row("printer: none saved, the last", 2, [=] { return chosenPrinterIndex(printers, ""); });
         row("printer: gone", -1, [=] { return chosenPrinterIndex(printers, "Gone"); });
         row("96 DPI", QRect(10, 10, 28800, 45), [] { return pictureTwips(QSize(1920, 3), 96); });
-        row("120 DPI", QRect(10, 10, 23040, 36), [] { return pictureTwips(QSize(1920, 3), 120); });
         row("rounded", QRect(10, 10, 28503, 45), [] { return pictureTwips(QSize(1920, 3), 97); });
         const auto command = [](const QString &arguments) {
             const CommandLine line =

@@ -12,8 +12,6 @@
 using namespace snagwell;
 using namespace snagwell::testing;
 
-namespace {
-
 struct Windows : Program
 {
     Windows() { start(), dialogs.shown.clear(); }
@@ -31,262 +29,253 @@ struct Windows : Program
     ButtonWindowHost buttonWindow{{state, headers, recorder, dialogs}};
 };
 
-} // namespace
-
 class GuiTest : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void settingsWindowFollowsTheState();
-    void controlsCallTheServices();
-    void greyedBoxes_data();
-    void greyedBoxes();
-    void messageBoxes_data();
-    void messageBoxes();
-    void buttonWindowShowsTheHeaderAndKeepsItsPlace();
-    void aboutBox();
-    void largePicturesAreDecoded();
-    void fileListFollowsTheFolder_data();
-    void fileListFollowsTheFolder();
-};
 
-void GuiTest::settingsWindowFollowsTheState()
-{
-    Windows w;
-    w.trayIcon.tip.clear();
-    w.state.changeSettings([](Settings &s) {
-        s.registeredNames = {"a", "b"};
-        s.registeredIndex = 1;
-        s.headerMode = HeaderMode::Registered;
-        s.saveText = Tick::Greyed;
-        s.buttonWindowTop = "12";
-    });
-    QCOMPARE(w.find<QComboBox>("cbxFileHeader")->currentIndex(), 3);
-    QCOMPARE(w.find<QComboBox>("cbxRegName")->currentText(), "b");
-    QCOMPARE(w.find<QCheckBox>("SaveTextCK")->checkState(), Qt::PartiallyChecked);
-    QCOMPARE(w.find<QLineEdit>("tbxTop")->text(), "12");
-    // Shown under a signal blocker: nothing went back into the services.
-    QVERIFY(w.trayIcon.tip.isEmpty());
-    w.state.showText("x\r\ny", "/p/user001.txt");
-    QCOMPARE(w.find<QPlainTextEdit>("Text1")->toPlainText() + w.find<QLabel>("LabelTXT")->text(),
-             "x\ny/p/user001.txt");
-    QCOMPARE(w.find<QListWidget>("lstPrinters")->currentItem()->text(), "Laser");
-    QVERIFY(!w.find<QPushButton>("Command1")->isEnabled());
-    w.find<QPushButton>("Command2")->click();
-    QVERIFY(w.find<QPushButton>("Command1")->isEnabled() && !w.state.isMonitoring());
-    // A capture's problem told in the window: one box that waits for no answer.
-    for (const char *problem : {"first", "second"})
-        w.state.tellCaptureProblem(problem);
-    const auto boxes = w.settings.findChildren<QMessageBox *>("captureProblemBox");
-    QVERIFY(boxes.size() == 1 && boxes.first()->isVisible() && !boxes.first()->isModal());
-    QCOMPARE(boxes.first()->text(), "second");
-}
-
-void GuiTest::controlsCallTheServices()
-{
-    Windows w;
-    w.find<QComboBox>("cbxFileHeader")->setCurrentIndex(0);
-    QCOMPARE(w.trayIcon.tip.trimmed(), "PC名(snagwell)");
-    w.find<QLineEdit>("tbxFileHeader")->setText("会議");
-    w.find<QPushButton>("btnRegAdd")->click();
-    QVERIFY(w.state.settings().registeredNames == QStringList{"会議"} &&
-            w.find<QLineEdit>("tbxFileHeader")->text().isEmpty());
-    // A click turns a box on or off, a greyed one too.
-    w.state.changeSettings([](Settings &s) { s.printAtOnce = Tick::Greyed; });
-    for (const char *name : {"SaveTextCK", "PrintCK", "PrintCK"})
-        w.find<QCheckBox>(name)->click();
-    QVERIFY(w.state.settings().saveText == Tick::On && w.state.settings().printAtOnce == Tick::Off);
-    w.find<QListWidget>("lstPrinters")->setCurrentRow(0);
-    QCOMPARE(w.state.settings().printer, "PDF");
-    // A text copied is saved and listed; a click on it shows it.
-    w.clipboard.setText("hello");
-    QListWidget *files = w.find<QListWidget>("File1");
-    QCOMPARE(files->count(), 1);
-    w.state.showText({}, {});
-    Q_EMIT files->itemClicked(files->item(0));
-    QCOMPARE(w.find<QPlainTextEdit>("Text1")->toPlainText(), "hello\n");
-    // The close box hides the window; without a tray nothing else would
-    // reach the program, so there it asks to quit.
-    for (const bool tray : {true, false}) {
-        w.trayIcon.available = tray;
-        w.dialogs.answers = {false};
-        w.settings.show();
-        w.settings.close();
-        QVERIFY(w.settings.isVisible() != tray && !w.lifecycle.hasEnded());
+    void settingsWindowFollowsTheState()
+    {
+        Windows w;
+        w.trayIcon.tip.clear();
+        w.state.changeSettings([](Settings &s) {
+            s.registeredNames = {"a", "b"};
+            s.registeredIndex = 1;
+            s.headerMode = HeaderMode::Registered;
+            s.saveText = Tick::Greyed;
+            s.buttonWindowTop = "12";
+        });
+        QCOMPARE(w.find<QComboBox>("cbxFileHeader")->currentIndex(), 3);
+        QCOMPARE(w.find<QComboBox>("cbxRegName")->currentText(), "b");
+        QCOMPARE(w.find<QCheckBox>("SaveTextCK")->checkState(), Qt::PartiallyChecked);
+        QCOMPARE(w.find<QLineEdit>("tbxTop")->text(), "12");
+        // Shown under a signal blocker: nothing went back into the services.
+        QVERIFY(w.trayIcon.tip.isEmpty());
+        w.state.showText("x\r\ny", "/p/user001.txt");
+        QCOMPARE(w.find<QPlainTextEdit>("Text1")->toPlainText() +
+                     w.find<QLabel>("LabelTXT")->text(),
+                 "x\ny/p/user001.txt");
+        QCOMPARE(w.find<QListWidget>("lstPrinters")->currentItem()->text(), "Laser");
+        QVERIFY(!w.find<QPushButton>("Command1")->isEnabled());
+        w.find<QPushButton>("Command2")->click();
+        QVERIFY(w.find<QPushButton>("Command1")->isEnabled() && !w.state.isMonitoring());
+        // A capture's problem told in the window: one box that waits for no answer.
+        for (const char *problem : {"first", "second"})
+            w.state.tellCaptureProblem(problem);
+        const auto boxes = w.settings.findChildren<QMessageBox *>("captureProblemBox");
+        QVERIFY(boxes.size() == 1 && boxes.first()->isVisible() && !boxes.first()->isModal());
+        QCOMPARE(boxes.first()->text(), "second");
     }
-    QCOMPARE(w.dialogs.shown.last(), "終了?Snagwellを終了します。");
-}
 
-void GuiTest::greyedBoxes_data()
-{
-    QTest::addColumn<QString>("box");
-    QTest::newRow("ﾃｷｽﾄ自動保存") << "SaveTextCK";
-    QTest::newRow("同時印刷") << "PrintCK";
-    QTest::newRow("画面保存ボタン表示") << "PrintScreenCK";
-}
-
-void GuiTest::greyedBoxes()
-{
-    // A box greyed by the file shows so; each click after turns it on, off,
-    // on, off, never greyed again.
-    QFETCH(QString, box);
-    Windows w;
-    const auto tick = [&] {
-        const Settings &s = w.state.settings();
-        return box == "SaveTextCK" ? s.saveText : box == "PrintCK" ? s.printAtOnce : s.showButtonWindow;
-    };
-    w.state.changeSettings([](Settings &s) { s.saveText = s.printAtOnce = s.showButtonWindow = Tick::Greyed; });
-    QCheckBox *check = w.find<QCheckBox>(qPrintable(box));
-    QCOMPARE(check->checkState(), Qt::PartiallyChecked);
-    QList<Tick> ticks;
-    for (int click = 0; click < 4; ++click) {
-        check->click();
-        ticks << tick();
-        QCOMPARE(check->checkState(), tick() == Tick::On ? Qt::Checked : Qt::Unchecked);
-    }
-    QCOMPARE(ticks, (QList<Tick>{Tick::On, Tick::Off, Tick::On, Tick::Off}));
-}
-
-void GuiTest::messageBoxes_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QStringList>("buttons");
-    QTest::newRow("notice") << "notice" << QStringList{"OK"};
-    QTest::newRow("OK or cancel") << "ok" << QStringList{"OK", "キャンセル"};
-    QTest::newRow("yes or no") << "yes" << QStringList{"はい", "いいえ"};
-}
-
-void GuiTest::messageBoxes()
-{
-    // The real boxes: Japanese buttons, and closeAll() ends one left open
-    // unanswered.
-    QFETCH(QString, kind);
-    QtDialogs dialogs;
-    QStringList shown;
-    QTimer::singleShot(0, [&] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
-            for (QAbstractButton *button : box->buttons())
-                shown << button->text();
-        dialogs.closeAll();
-    });
-    // A box that closeAll() left open is answered with its first button.
-    bool rescued = false;
-    QTimer rescue;
-    rescue.setSingleShot(true);
-    connect(&rescue, &QTimer::timeout, [&] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
-            rescued = true, box->buttons().first()->click();
-    });
-    rescue.start(3000);
-    bool answer = false;
-    if (kind == "notice")
-        dialogs.notice("n");
-    else
-        answer = kind == "ok" ? dialogs.askOkCancel("q", "t") : dialogs.askYesNo("q", "t");
-    QVERIFY(!answer && !rescued);
-    QFETCH(QStringList, buttons);
-    shown.sort();
-    buttons.sort();
-    QCOMPARE(shown, buttons);
-}
-
-void GuiTest::buttonWindowShowsTheHeaderAndKeepsItsPlace()
-{
-    Windows w;
-    w.headers.addName("a&b");
-    w.state.changeSettings([](Settings &s) { s.buttonWindowTop = s.buttonWindowLeft = "1500"; });
-    w.state.setButtonWindowOpen(true);
-    ButtonWindow *window = w.buttonWindow.window();
-    QVERIFY(window && window->isVisible() && window->windowTitle() == "ﾕｰｻﾞｰ名");
-    QCOMPARE(window->pos(), QPoint(100, 100));
-    const QList<QAction *> entries = window->findChild<QMenu *>("mnuFileHeader")->actions();
-    QCOMPARE(entries.size(), 5); // three modes, a separator, the name
-    QVERIFY(entries.at(4)->text() == "a&&b" && entries.at(1)->isChecked());
-    entries.at(4)->trigger();
-    QCOMPARE(window->windowTitle(), w.headers.fileNameHeader());
-    QVERIFY(entries.at(4)->isChecked() && !entries.at(1)->isChecked());
-    // The button puts the screen on the clipboard, and it is captured.
-    w.screen.screen = QImage(8, 8, QImage::Format_RGB32);
-    window->findChild<QPushButton *>("PrntScrnButton")->click();
-    QCOMPARE(QDir(w.state.currentFolder()).entryList(QDir::Files), QStringList{"a&b001.jpg"});
-    window->move(150, 30);
-    w.lifecycle.shutDown();
-    QVERIFY(!w.buttonWindow.window());
-    QCOMPARE(w.state.settings().buttonWindowLeft + "," + w.state.settings().buttonWindowTop,
-             "2250,450");
-}
-
-void GuiTest::aboutBox()
-{
-    Windows w;
-    w.find<QMenu>("mnuHelp")->actions().first()->trigger();
-    auto *about = w.find<AboutBox>("frmAbout");
-    QVERIFY(about && about->isVisible() && about->windowTitle() == "Snagwellのﾊﾞｰｼﾞｮﾝ情報");
-    for (const bool installed : {false, true}) {
-        w.information.installed = installed;
-        about->findChild<QPushButton *>("cmdSysInfo")->click();
-    }
-    QCOMPARE(w.information.starts, 2);
-    QCOMPARE(w.dialogs.shown, QStringList{"Snagwell|現時点ではｼｽﾃﾑ情報を使用できません"});
-    QCOMPARE(versionText("2.00.04"), "ﾊﾞｰｼﾞｮﾝ 2.0.4");
-}
-
-void GuiTest::largePicturesAreDecoded()
-{
-    // Past Qt's 128 MB default, up to what the converters take: the limit
-    // the program sets for the whole process at start-up.
-    QImageReader::setAllocationLimit(largestPictureMegabytes);
-    QImage big(8688, 5792, QImage::Format_RGB32);
-    big.fill(Qt::white);
-    QByteArray png;
-    QBuffer buffer(&png);
-    QVERIFY(buffer.open(QIODevice::WriteOnly) && big.save(&buffer, "PNG"));
-    QCOMPARE(QImage::fromData(png).size(), big.size());
-}
-
-void GuiTest::fileListFollowsTheFolder_data()
-{
-    QTest::addColumn<QStringList>("steps"); // "text", "picture", "+name", "-name"
-    QTest::addColumn<QStringList>("listed");
-    QTest::newRow("a picture lists its conversion alone")
-        << QStringList{"text", "picture"} << QStringList{"user001.txt", "user002.jpg"};
-    QTest::newRow("a name before the others")
-        << QStringList{"+b.txt", "+a.txt"} << QStringList{"a.txt", "b.txt"};
-    QTest::newRow("two new names at once")
-        << QStringList{"+b.txt", "+a.txt+c.txt"} << QStringList{"a.txt", "b.txt", "c.txt"};
-    QTest::newRow("a removed name goes")
-        << QStringList{"+a.txt+b.txt", "-a.txt"} << QStringList{"b.txt"};
-    QTest::newRow("a renamed one")
-        << QStringList{"+a.txt+b.txt", "-a.txt+c.txt"} << QStringList{"b.txt", "c.txt"};
-}
-
-void GuiTest::fileListFollowsTheFolder()
-{
-    QFETCH(QStringList, steps);
-    Windows w;
-    w.state.changeSettings([](Settings &s) { s.saveText = Tick::On; });
-    QImage picture(8, 6, QImage::Format_RGB32);
-    picture.fill(Qt::blue);
-    for (const QString &step : steps) {
-        if (step == "text")
-            w.clipboard.setText("t");
-        if (step == "picture")
-            w.clipboard.setImage(picture);
-        static const QRegularExpression change("([+-])([^+-]+)");
-        for (const QRegularExpressionMatch &m : change.globalMatch(step)) {
-            QFile file(w.file(m.captured(2)));
-            QVERIFY(m.captured(1) == "-" ? file.remove() : file.open(QIODevice::WriteOnly));
+    void controlsCallTheServices()
+    {
+        Windows w;
+        w.find<QComboBox>("cbxFileHeader")->setCurrentIndex(0);
+        QCOMPARE(w.trayIcon.tip.trimmed(), "PC名(snagwell)");
+        w.find<QLineEdit>("tbxFileHeader")->setText("会議");
+        w.find<QPushButton>("btnRegAdd")->click();
+        QVERIFY(w.state.settings().registeredNames == QStringList{"会議"} &&
+                w.find<QLineEdit>("tbxFileHeader")->text().isEmpty());
+        // A click turns a box on or off, a greyed one too.
+        w.state.changeSettings([](Settings &s) { s.printAtOnce = Tick::Greyed; });
+        for (const char *name : {"SaveTextCK", "PrintCK", "PrintCK"})
+            w.find<QCheckBox>(name)->click();
+        QVERIFY(w.state.settings().saveText == Tick::On &&
+                w.state.settings().printAtOnce == Tick::Off);
+        w.find<QListWidget>("lstPrinters")->setCurrentRow(0);
+        QCOMPARE(w.state.settings().printer, "PDF");
+        // A text copied is saved and listed; a click on it shows it.
+        w.clipboard.setText("hello");
+        QListWidget *files = w.find<QListWidget>("File1");
+        QCOMPARE(files->count(), 1);
+        w.state.showText({}, {});
+        Q_EMIT files->itemClicked(files->item(0));
+        QCOMPARE(w.find<QPlainTextEdit>("Text1")->toPlainText(), "hello\n");
+        // The close box hides the window; without a tray nothing else would
+        // reach the program, so there it asks to quit.
+        for (const bool tray : {true, false}) {
+            w.trayIcon.available = tray;
+            w.dialogs.answers = {false};
+            w.settings.show();
+            w.settings.close();
+            QVERIFY(w.settings.isVisible() != tray && !w.lifecycle.hasEnded());
         }
-        if (step.startsWith('+') || step.startsWith('-'))
-            w.state.announceNewFiles();
+        QCOMPARE(w.dialogs.shown.last(), "終了?Snagwellを終了します。");
     }
-    QStringList listed;
-    const QListWidget *files = w.find<QListWidget>("File1");
-    for (int row = 0; row < files->count(); ++row)
-        listed << files->item(row)->text();
-    QTEST(listed, "listed");
-}
+
+    void greyedBoxes_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::newRow("ﾃｷｽﾄ自動保存") << "SaveTextCK";
+        QTest::newRow("同時印刷") << "PrintCK";
+        QTest::newRow("画面保存ボタン表示") << "PrintScreenCK";
+    }
+
+    void greyedBoxes()
+    {
+        // A box greyed by the file shows so; each click after turns it on, off,
+        // on, off, never greyed again.
+        QFETCH(QString, box);
+        Windows w;
+        const auto tick = [&] {
+            const Settings &s = w.state.settings();
+            return box == "SaveTextCK" ? s.saveText
+                   : box == "PrintCK"  ? s.printAtOnce
+                                       : s.showButtonWindow;
+        };
+        w.state.changeSettings(
+            [](Settings &s) { s.saveText = s.printAtOnce = s.showButtonWindow = Tick::Greyed; });
+        QCheckBox *check = w.find<QCheckBox>(qPrintable(box));
+        QCOMPARE(check->checkState(), Qt::PartiallyChecked);
+        QList<Tick> ticks;
+        for (int click = 0; click < 4; ++click) {
+            check->click();
+            ticks << tick();
+            QCOMPARE(check->checkState(), tick() == Tick::On ? Qt::Checked : Qt::Unchecked);
+        }
+        QCOMPARE(ticks, (QList<Tick>{Tick::On, Tick::Off, Tick::On, Tick::Off}));
+    }
+
+    void messageBoxes_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("buttons");
+        QTest::newRow("notice") << "notice" << QStringList{"OK"};
+        QTest::newRow("OK or cancel") << "ok" << QStringList{"OK", "キャンセル"};
+        QTest::newRow("yes or no") << "yes" << QStringList{"はい", "いいえ"};
+    }
+
+    void messageBoxes()
+    {
+        // The real boxes: Japanese buttons, and closeAll() ends one left open
+        // unanswered.
+        QFETCH(QString, kind);
+        QtDialogs dialogs;
+        QStringList shown;
+        QTimer::singleShot(0, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                for (QAbstractButton *button : box->buttons())
+                    shown << button->text();
+            dialogs.closeAll();
+        });
+        // A box that closeAll() left open is answered with its first button.
+        bool rescued = false;
+        const QObject scope;
+        QTimer::singleShot(3000, &scope, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                rescued = true, box->buttons().first()->click();
+        });
+        bool answer = false;
+        if (kind == "notice")
+            dialogs.notice("n");
+        else
+            answer = kind == "ok" ? dialogs.askOkCancel("q", "t") : dialogs.askYesNo("q", "t");
+        QVERIFY(!answer && !rescued);
+        QFETCH(QStringList, buttons);
+        shown.sort();
+        buttons.sort();
+        QCOMPARE(shown, buttons);
+    }
+
+    void buttonWindowShowsTheHeaderAndKeepsItsPlace()
+    {
+        Windows w;
+        w.headers.addName("a&b");
+        w.state.changeSettings(
+            [](Settings &s) { s.buttonWindowTop = s.buttonWindowLeft = "1500"; });
+        w.state.setButtonWindowOpen(true);
+        ButtonWindow *window = w.buttonWindow.window();
+        QVERIFY(window && window->isVisible() && window->windowTitle() == "ﾕｰｻﾞｰ名");
+        QCOMPARE(window->pos(), QPoint(100, 100));
+        const QList<QAction *> entries = window->findChild<QMenu *>("mnuFileHeader")->actions();
+        QCOMPARE(entries.size(), 5); // three modes, a separator, the name
+        QVERIFY(entries.at(4)->text() == "a&&b" && entries.at(1)->isChecked());
+        entries.at(4)->trigger();
+        QCOMPARE(window->windowTitle(), w.headers.fileNameHeader());
+        QVERIFY(entries.at(4)->isChecked() && !entries.at(1)->isChecked());
+        // The button puts the screen on the clipboard, and it is captured.
+        w.screen.screen = QImage(8, 8, QImage::Format_RGB32);
+        window->findChild<QPushButton *>("PrntScrnButton")->click();
+        QCOMPARE(QDir(w.state.currentFolder()).entryList(QDir::Files), QStringList{"a&b001.jpg"});
+        window->move(150, 30);
+        w.lifecycle.shutDown();
+        QVERIFY(!w.buttonWindow.window());
+        QCOMPARE(w.state.settings().buttonWindowLeft + "," + w.state.settings().buttonWindowTop,
+                 "2250,450");
+    }
+
+    void aboutBox()
+    {
+        Windows w;
+        w.find<QMenu>("mnuHelp")->actions().first()->trigger();
+        auto *about = w.find<AboutBox>("frmAbout");
+        QVERIFY(about && about->isVisible() && about->windowTitle() == "Snagwellのﾊﾞｰｼﾞｮﾝ情報");
+        for (const bool installed : {false, true}) {
+            w.information.installed = installed;
+            about->findChild<QPushButton *>("cmdSysInfo")->click();
+        }
+        QCOMPARE(w.information.starts, 2);
+        QCOMPARE(w.dialogs.shown, QStringList{"Snagwell|現時点ではｼｽﾃﾑ情報を使用できません"});
+        QCOMPARE(versionText("2.00.04"), "ﾊﾞｰｼﾞｮﾝ 2.0.4");
+    }
+
+    void largePicturesAreDecoded()
+    {
+        // Past Qt's 128 MB default, up to what the converters take: the limit
+        // the program sets for the whole process at start-up.
+        QImageReader::setAllocationLimit(largestPictureMegabytes);
+        QImage big(8688, 5792, QImage::Format_RGB32);
+        big.fill(Qt::white);
+        QByteArray png;
+        QBuffer buffer(&png);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && big.save(&buffer, "PNG"));
+        QCOMPARE(QImage::fromData(png).size(), big.size());
+    }
+
+    void fileListFollowsTheFolder_data()
+    {
+        QTest::addColumn<QStringList>("steps"); // "text", "picture", "+name", "-name"
+        QTest::addColumn<QStringList>("listed");
+        QTest::newRow("a picture lists its conversion alone")
+            << QStringList{"text", "picture"} << QStringList{"user001.txt", "user002.jpg"};
+        QTest::newRow("a name before the others")
+            << QStringList{"+b.txt", "+a.txt"} << QStringList{"a.txt", "b.txt"};
+        QTest::newRow("two new names at once")
+            << QStringList{"+b.txt", "+a.txt+c.txt"} << QStringList{"a.txt", "b.txt", "c.txt"};
+        QTest::newRow("a removed name goes")
+            << QStringList{"+a.txt+b.txt", "-a.txt"} << QStringList{"b.txt"};
+        QTest::newRow("a renamed one")
+            << QStringList{"+a.txt+b.txt", "-a.txt+c.txt"} << QStringList{"b.txt", "c.txt"};
+    }
+
+    void fileListFollowsTheFolder()
+    {
+        QFETCH(QStringList, steps);
+        Windows w;
+        w.state.changeSettings([](Settings &s) { s.saveText = Tick::On; });
+        QImage picture(8, 6, QImage::Format_RGB32);
+        picture.fill(Qt::blue);
+        for (const QString &step : steps) {
+            if (step == "text")
+                w.clipboard.setText("t");
+            if (step == "picture")
+                w.clipboard.setImage(picture);
+            static const QRegularExpression change("([+-])([^+-]+)");
+            for (const QRegularExpressionMatch &m : change.globalMatch(step)) {
+                QFile file(w.file(m.captured(2)));
+                QVERIFY(m.captured(1) == "-" ? file.remove() : file.open(QIODevice::WriteOnly));
+            }
+            if (step.startsWith('+') || step.startsWith('-'))
+                w.state.announceNewFiles();
+        }
+        QStringList listed;
+        const QListWidget *files = w.find<QListWidget>("File1");
+        for (int row = 0; row < files->count(); ++row)
+            listed << files->item(row)->text();
+        QTEST(listed, "listed");
+    }
+};
 
 QTEST_MAIN(GuiTest)
 #include "tst_gui.moc"
