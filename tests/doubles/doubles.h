@@ -48,25 +48,23 @@ struct ScriptedDialogs final : Dialogs
         shown.append(title + u'?' + text);
         return answers.isEmpty() || answers.takeFirst();
     }
-    void closeAll() override { ++closings; }
+    void closeAll() override {}
     QStringList shown; // "title|notice" and "title?question"
     QList<bool> answers;
     std::function<void()> whileShown; // runs once while the next notice is open
-    int closings = 0;                 // calls of closeAll()
 };
 
 struct MemoryClipboard final : Clipboard
 {
     bool hasText() const override { return m_hasText; }
-    // An owner that goes while asked leaves nothing, and a change behind.
-    QString text() const override { return vanishing ? QString() : toWindowsLineEnds(m_text); }
-    bool hasImage() const override { return undecodable || !m_image.isNull(); }
-    QImage image() const override { return vanishing || undecodable ? QImage() : m_image; }
+    QString text() const override { return toWindowsLineEnds(m_text); }
+    bool hasImage() const override { return !m_image.isNull(); }
+    QImage image() const override { return m_image; }
     bool isSecret() const override { return secret; }
     void clear() override { set({}, false, {}); }
     void setImage(const QImage &image) override { set({}, false, image); }
     int takeMissedChanges() override { return std::exchange(missed, 0); }
-    bool isStillCurrent() override { return !vanishing && !overtaken; }
+    bool isStillCurrent() override { return !overtaken; }
     void setText(const QString &text) { set(text, true, {}); }
     void set(const QString &text, bool hasText, const QImage &image)
     {
@@ -76,10 +74,8 @@ struct MemoryClipboard final : Clipboard
         Q_EMIT changed();
     }
     bool secret = false;
-    bool vanishing = false;
-    bool undecodable = false; // a picture offered that does not decode
-    bool overtaken = false;   // another change came while reading
-    int missed = 0;           // changes replaced before the next notice
+    bool overtaken = false; // another change came while reading
+    int missed = 0;         // changes replaced before the next notice
 
 private:
     QString m_text;
@@ -100,8 +96,8 @@ struct RecordingTrayIcon final : TrayIcon
     }
     void remove() override { present = false; }
     void notify(const QString &, const QString &message) override { notices.append(message); }
-    void showMonitoring(bool on) override { monitoringShown = on; }
-    bool available = true, failing = false, present = false, monitoringShown = false;
+    void showMonitoring(bool) override {}
+    bool available = true, failing = false, present = false;
     QString tip;
     QStringList notices;
 };
@@ -161,12 +157,10 @@ struct RecordingPrinters final : DocumentPrinters
             throw Failure(refusal);
         QString what;
         for (const PrintDocument::Item &item : document.items)
-            what += item.picture.isNull() ? item.text
-                                          : QStringLiteral("picture@%1,%2 %3x%4")
-                                                .arg(item.twips.x())
-                                                .arg(item.twips.y())
-                                                .arg(item.twips.width())
-                                                .arg(item.twips.height());
+            what += item.picture.isNull()
+                        ? item.text
+                        : QString::asprintf("picture@%d,%d %dx%d", item.twips.x(), item.twips.y(),
+                                            item.twips.width(), item.twips.height());
         jobs.append(printer + u':' +
                     (document.orientation == PageOrientation::Portrait ? u'P' : u'L') + u':' +
                     what);
