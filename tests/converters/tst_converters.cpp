@@ -364,9 +364,7 @@ private Q_SLOTS:
         // A picture whose whole output is written at the end: a disk that is
         // full for its last byte leaves a failure and no trace.
         QTemporaryDir dir;
-        QImage picture(64, 48, QImage::Format_RGB32);
-        picture.fill(Qt::darkCyan);
-        QVERIFY(picture.save(dir.filePath("p.bmp"), "BMP"));
+        QVERIFY(picture().save(dir.filePath("p.bmp"), "BMP"));
         std::signal(SIGXFSZ, SIG_IGN);
         for (int c = 0; c < 2; ++c) {
             const QString whole = dir.filePath(QString("whole.") + extensions[c]);

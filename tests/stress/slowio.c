@@ -42,8 +42,6 @@ static int regular(int fd)
 
 SLOWED(ssize_t, write, (int fd, const void *data, size_t size), (fd, data, size), regular(fd))
 SLOWED(int, rename, (const char *from, const char *to), (from, to), 1)
-SLOWED(int, renameat, (int fromdir, const char *from, int todir, const char *to),
-       (fromdir, from, todir, to), 1)
 SLOWED(int, renameat2, (int fromdir, const char *from, int todir, const char *to, unsigned flags),
        (fromdir, from, todir, to, flags), 1)
 SLOWED(int, link, (const char *from, const char *to), (from, to), 1)
