@@ -260,7 +260,6 @@ private Q_SLOTS:
         row("hidden, empty header", "001", [] { return nameAmong({".999.txt.AbCdEf"}, ""); });
         row("dangling link", "u006", [] { return nameAmong({"u005.txt -> /nonexistent"}); });
         row("only a folder", "u001", [] { return nameAmong({"u050/"}); });
-        row("folder named like a capture", "u002", [] { return nameAmong({"u001.txt/"}); });
         row("taken with any capture's extension", "u003", [] {
             return nameAmong({"u001.bmp/", "u002.jpeg/", "u004.png/"});
         });
@@ -341,8 +340,6 @@ private Q_SLOTS:
         row("past midnight", "/h/SWData/26Dec08", after("/h/SWData/26Dec07", d7, d8));
         row("the same day", "", after("/h/SWData/26Dec07", d7, d7));
         row("another day's folder stays", "", after("/h/SWData/26Dec01", d7, d8));
-        row("a folder of the user's stays", "", after("/h/notes", d7, d8));
-        row("the management folder stays", "", after("/h/SWData", d7, d8));
         row("a day's name outside SWData", "", after("/h/notes/26Dec07", d7, d8));
         row("any name ending in SWData", "/h/MySWData/26Dec08",
             after("/h/MySWData/26Dec07", d7, d8));
