@@ -23,10 +23,8 @@ xdotool mousemove $((IX + IW / 2)) $((IY + IH / 2))
 sleep 0.3
 xdotool mousemove $((IX + IW / 2 + 1)) $((IY + IH / 2))
 tipbox() { xwininfo -root -tree | { diff "$WORK/before" - || true; } | awk '/^> .*"Snagwell": \("snagwell"/ { split($6, g, "x"); print g[1] }' | head -1; }
-wait_for 5 test -n "$(tipbox)" || true
-width=$(tipbox)
-echo "the tip's box is ${width:-not shown} pixels wide"
-check "the tip is shown without blanks after it" test "${width:-0}" -gt 40 -a "${width:-999}" -lt 160
+wait_for 5 eval 'width=$(tipbox); [ -n "$width" ]' || true
+check "the tip is shown without blanks after it (${width:-no} pixels wide)" test "${width:-0}" -gt 40 -a "${width:-999}" -lt 160
 xdotool mousemove 600 300
 sleep 1
 iconshot() { import -window root -crop "${IW}x${IH}+$IX+$IY" +repage "$WORK/$1.png"; }
@@ -38,28 +36,22 @@ menu() {
     shown "$2" 5 && none "$3"
 }
 check "a left click pops up the menu 表示 alone" menu 1 '^表示$' '^ファイル$'
-xdotool key Escape
-sleep 0.3
-check "a right click pops up the menu ファイル alone" menu 3 '^ファイル$' '^表示$'
-xdotool key Escape
-sleep 0.3
-menu 1 '^表示$' '^ファイル$' && xdotool key Down Return
-check "表示 > 設定画面 shows the settings window" shown '^Snagwell 設定$' 5
+xdotool key Down Return
+settings=$(window '^Snagwell 設定$' 5) || fail "表示 > 設定画面 shows the settings window"
 # 解除 greys the icon; クリップボード監視 gives the monitoring one back.
-settings=$(window '^Snagwell 設定$')
 changed() { compare -metric AE "$WORK/$1.png" "$WORK/$2.png" null: 2>&1 | cut -d' ' -f1; }
 saturation() { convert "$WORK/$1.png" -colorspace HSL -channel G -separate -format '%[fx:int(1000*maxima)]' info:; }
 xdotool mousemove --window "$settings" 158 36 click 1
 sleep 1
 iconshot off
-check "after 解除 the tray icon looks otherwise" test "$(changed on off)" -gt 0
 check "after 解除 the tray icon is grey" test "$(saturation off)" -lt "$(saturation on)" -a "$(saturation off)" -lt 100
 xdotool mousemove --window "$settings" 60 36 click 1
 sleep 1
 iconshot again
 check "monitoring again shows the first icon" test "$(changed on again)" = 0
 mv "$run/RAVuvivo.vov" "$WORK/read.vov"
-menu 3 '^ファイル$' '^表示$' && xdotool key Down Return
+check "a right click pops up the menu ファイル alone" menu 3 '^ファイル$' '^表示$'
+xdotool key Down Return
 check "ファイル > 終了 asks first" answer '^終了$'
 check "OK ends the program" wait_for 15 ended "$PID"
 check "quitting writes the settings" cmp "$run/RAVuvivo.vov" "$WORK/read.vov"
@@ -75,7 +67,6 @@ start "$run"
 button=$(window '^ps$') || fail "the button window is shown, titled ps"
 at() { xdotool getwindowgeometry "$button" | grep -q "Position: $1 "; }
 check "the button window stands at the saved place" wait_for 5 at 200,100
-is() { [ "$(identify -format '%m %wx%h' "$1" 2>/dev/null)" = "$2" ]; }
 xdotool mousemove --window "$button" 66 15 click 1
 check "画面保存 copies the screen, captured as ps001.jpg" wait_for 15 is "$day/ps001.jpg" 'JPEG 1280x800'
 mean() { convert "$day/ps001.jpg" -crop "$1" +repage -format '%[fx:int(100*mean)]' info:; }
@@ -87,8 +78,7 @@ check "the screen is left on the clipboard" \
 # Moved by hand to 300, 150 pixels: 4500, 2250 twips are written at the end.
 xdotool windowmove --sync "$button" 300 150 2>/dev/null || xdotool windowmove "$button" 300 150
 sleep 0.5
-kill -TERM "$PID"
-check "the program ends on SIGTERM" wait_for 15 ended "$PID"
+quit
 check "the button window's setting and new place are written" \
     test "$(sed -n '10,12p' "$run/RAVuvivo.vov" | tr -d '\r' | paste -sd,)" = ' 2 ,2250,4500'
 finish

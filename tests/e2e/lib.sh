@@ -6,8 +6,6 @@ SNAGWELL=$(realpath "${1:?usage: $0 <path to snagwell>}")
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/snagwell-e2e.XXXXXX")
 export XDG_RUNTIME_DIR=$WORK/xdg LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-# No print system but the test's own: the machine's printers stay out.
-export CUPS_SERVER=$WORK/no-cups.sock
 unset WAYLAND_DISPLAY
 # The machine's own print system and its printers are not this test's: the
 # program asks a socket where nothing listens, unless the test starts a
@@ -44,9 +42,15 @@ wait_for() {
 }
 ended() { ! kill -0 "$1" 2>/dev/null; }
 today() { LC_ALL=C date +%y%b%d; }
+# line <file> <n>: line n of a settings file, in UTF-8 without its CR.
+line() { sed -n "$2p" "$1" | tr -d '\r' | iconv -f CP932 -t UTF-8; }
+# is <picture> <"format WxH">
+is() { [ "$(identify -format '%m %wx%h' "$1" 2>/dev/null)" = "$2" ]; }
 # vov <line...>: a settings file of these lines, CP932 with CR LF.
 vov() { printf '%s\r\n' "$@" | iconv -f UTF-8 -t CP932; }
 
+# A test of files only (package.sh) sets E2E_NO_X and gets no X server.
+[ -z "${E2E_NO_X:-}" ] || return 0
 need Xvfb xdotool xclip xdpyinfo
 # -noreset: a server that resets when its last client leaves (the probe
 # below) refuses the clients that come during the reset.
@@ -61,6 +65,13 @@ start() {
     (cd "$1" && exec env "${@:2}" "$SNAGWELL" >>"$WORK/log" 2>&1) &
     PID=$!
     PIDS+=("$PID")
+}
+# begin <folder> [VAR=value...]: start, and the settings window is shown.
+begin() { start "$@"; shown '^Snagwell 設定$' 20 || fail "the settings window is shown"; }
+# quit [who]: SIGTERM, and the program ends.
+quit() {
+    kill -TERM "$PID"
+    check "${1:-the program} ends on SIGTERM" wait_for 15 ended "$PID"
 }
 # windows <title regex> [min width]: the ids of such windows on the screen.
 windows() {

@@ -2,16 +2,10 @@
 # The set-up commands and the installation: the start script from any folder,
 # and the Debian package and an installation under another prefix, each laid
 # out where the README says.
-set -euo pipefail
-SNAGWELL=$(realpath "${1:?usage: $0 <path to snagwell>}")
+E2E_NO_X=1 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 build=$(dirname "$(dirname "$SNAGWELL")")
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/snagwell-package.XXXXXX")
-trap 'rm -rf "$WORK"' EXIT
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-check() { if "${@:2}"; then echo "PASS: $1"; else fail "$1"; fi; }
-command -v cpack >/dev/null && command -v dpkg-deb >/dev/null || { echo "SKIP: no cpack/dpkg-deb"; exit 77; }
+need cpack dpkg-deb
 
 # The start script builds through the presets, which CMake reads from the
 # current folder; run from elsewhere it must still find them. Its own build
@@ -46,9 +40,8 @@ if [ -n "$deb" ]; then
     check "the package holds both converters" test "$(grep -c -E '/snagwell/lib(Jpeg|Png)Saver\.so$' "$WORK/files")" = 2
     check "the package's autostart entry is in /etc/xdg/autostart" \
         grep -qx './etc/xdg/autostart/snagwell.desktop' "$WORK/files"
-    check "the package installs nothing elsewhere" \
-        test -z "$(grep -v -E '^\./(usr/|etc/xdg/autostart/)' "$WORK/files")"
-    check "the package installs nothing under /usr/local" test -z "$(grep '/usr/local/' "$WORK/files")"
+    check "the package installs nothing elsewhere, nothing under /usr/local" \
+        test -z "$(grep -v -E '^\./(usr/|etc/xdg/autostart/)' "$WORK/files"; grep /usr/local/ "$WORK/files")"
 fi
 
 # An installation under /usr/local keeps everything there, its autostart
@@ -62,5 +55,4 @@ check "an installation under /usr/local writes nothing outside it" \
 check "the autostart entry is off until the user turns it on" \
     grep -qx 'Hidden=true' "$WORK/root/usr/local/etc/xdg/autostart/snagwell.desktop"
 
-((failures == 0)) || { echo "$failures check(s) failed" >&2; exit 1; }
-echo "all checks passed"
+finish
