@@ -57,9 +57,6 @@ private Q_SLOTS:
                      w.find<QLabel>("LabelTXT")->text(),
                  "x\ny/p/user001.txt");
         QCOMPARE(w.find<QListWidget>("lstPrinters")->currentItem()->text(), "Laser");
-        QVERIFY(!w.find<QPushButton>("Command1")->isEnabled());
-        w.find<QPushButton>("Command2")->click();
-        QVERIFY(w.find<QPushButton>("Command1")->isEnabled() && !w.state.isMonitoring());
         // A capture's problem told in the window: one box that waits for no answer.
         for (const char *problem : {"first", "second"})
             w.state.tellCaptureProblem(problem);
