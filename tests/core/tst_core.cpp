@@ -235,7 +235,11 @@ private Q_SLOTS:
             const QString file = dir.filePath("RAVuvivo.vov");
             populate(dir.path(), {"target", "RAVuvivo.vov -> " + dir.filePath("target")});
             const QString found = hasSettingsFile(dir.path()) ? "found " : "not found ";
-            const QString first = readSettingsLines(file).first();
+            QString first = "refused";
+            try {
+                first = readSettingsLines(file).first();
+            } catch (const Failure &) {
+            }
             writeFileAtomically(file, "new");
             return found + first +
                    (QFileInfo(file).isSymLink() ? ", link kept" : ", link replaced") + ", target " +
