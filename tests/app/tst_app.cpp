@@ -29,6 +29,17 @@ QStringList filesIn(const QString &folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
+// The text files under a folder, by their paths from there.
+QStringList textsIn(const QString &folder)
+{
+    QStringList found;
+    QDirIterator it(folder, {"*.txt"}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << it.next().mid(folder.size() + 1);
+    found.sort();
+    return found;
+}
+
 void makeFolders(const QString &base, const QStringList &folders)
 {
     for (const QString &folder : folders)
@@ -72,8 +83,6 @@ private Q_SLOTS:
     void abruptExit();
     void missedChangesAreTold_data();
     void missedChangesAreTold();
-    void followsTheDate_data();
-    void followsTheDate();
 };
 
 void AppTest::capture_data()
@@ -278,6 +287,20 @@ void AppTest::sequences_data()
     row("PNG only says why", "show:a.png", "shown=; said=PNG形式のファイルは表示できません。");
     row("broken picture is reported", "show:a.jpg", "said=画像を読み込めません");
     row("vanished file is reported", "show:gone.txt", "said=を開けません");
+    // The day folder after midnight, the browser there at first.
+    const QString d7 = "made:SWData/26Dec07|at:SWData/26Dec07|", d8 = "SWData/26Dec08/user001.txt";
+    row("the new day's folder there already is entered", d7 + "made:SWData/26Dec08|midnight|copy",
+        "files=" + d8 + "; folder=SWData/26Dec08; said=");
+    row("going back to yesterday's after the move is kept",
+        d7 + "midnight|copy|at:SWData/26Dec07|copy",
+        "files=SWData/26Dec07/user001.txt " + d8 + "; folder=SWData/26Dec07; said=");
+    row("today's cannot be made: the capture stays in yesterday's",
+        d7 + "file:SWData/26Dec08|midnight|copy",
+        "files=SWData/26Dec07/user001.txt; folder=SWData/26Dec07; said=");
+    row("a text saved by hand after midnight", d7 + "midnight|save",
+        "files=" + d8 + "; folder=SWData/26Dec08");
+    row("two midnights, two folders", d7 + "midnight|copy|midnight|copy",
+        "files=" + d8 + " SWData/26Dec09/user001.txt; folder=SWData/26Dec09; said=");
     row("reset asks, then empties", "text|reset",
         "shown=; said=リセット確認?表示データをリセットしますか");
 }
@@ -296,6 +319,7 @@ void AppTest::sequences()
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) > 0);
     }
     const QString base = p.folder + "/b";
+    p.state.changeSettings([](Settings &s) { s.saveText = Tick::On; });
     p.dialogs.shown.clear();
     for (const QString &step : steps) {
         const QString value = step.section(u':', 1);
@@ -337,6 +361,12 @@ void AppTest::sequences()
             p.printing.printShownPicture();
         else if (step == "reset")
             p.viewer.reset();
+        else if (step == "copy")
+            p.clipboard.setText("x");
+        else if (step == "save")
+            p.state.showText("x", QString()), p.recorder.saveShownTextAsked();
+        else if (step == "midnight")
+            p.clock.time = QDateTime(p.clock.time.date().addDays(1), QTime(0, 0, 30));
     }
     const Settings &s = p.state.settings();
     const QHash<QString, QString> actual = {
@@ -346,7 +376,8 @@ void AppTest::sequences()
         {"tip", p.trayIcon.tip.trimmed()},
         {"folder", QDir(base).relativeFilePath(p.state.currentFolder()).replace(".", "")},
         {"jobs", p.printers.jobs.join(u'/')},
-        {"shown", p.state.shownText()}};
+        {"shown", p.state.shownText()},
+        {"files", textsIn(base).join(u' ')}};
     for (const QString &part : expected.split("; ")) {
         const QString key = part.section(u'=', 0, 0), value = part.section(u'=', 1);
         if (key == "said")
@@ -355,6 +386,7 @@ void AppTest::sequences()
             QCOMPARE(actual.value(key), value);
     }
     QVERIFY(p.trayIcon.present);
+    QCOMPARE(p.trayIcon.notices, QStringList());
 }
 
 void AppTest::startUp_data()
@@ -438,35 +470,27 @@ void AppTest::startUp()
 
 void AppTest::missedChangesAreTold_data()
 {
-    QTest::addColumn<bool>("tray");
     QTest::addColumn<QStringList>("steps"); // "copy", "missed:N", "overtaken", "fail", "+seconds"
     QTest::addColumn<QStringList>("told");
     QTest::addColumn<int>("files"); // the text captures
-    const auto row = [](const char *name, bool tray, const QString &steps, const QStringList &told,
-                        int files) {
-        QTest::newRow(name) << tray << steps.split(u' ') << told << files;
-    };
+    const auto row = [](const char *name, const QString &steps, const QStringList &told,
+                        int files) { QTest::newRow(name) << steps.split(u' ') << told << files; };
     const QString missed = "%1件のクリップボードの変更を読み取れませんでした";
     const QString failed = "キャプチャを保存できませんでした";
-    row("replaced before read: the latest is kept, the others counted", true, "missed:4 copy",
-        {missed.arg(4)}, 1);
-    row("overtaken ones add up", true, "missed:2 overtaken copy", {missed.arg(3)}, 1);
-    row("within a minute of a notice: not yet", true, "missed:1 copy +10 missed:2 copy",
-        {missed.arg(1)}, 2);
-    row("within a minute of a notice: told after it", true,
-        "missed:1 copy +10 missed:2 copy +50 copy", {missed.arg(1), missed.arg(2)}, 3);
-    row("a failure and misses share the minute", true, "fail missed:1 copy +60 copy",
+    row("overtaken ones add up", "missed:2 overtaken copy", {missed.arg(3)}, 1);
+    row("within a minute of a notice: not yet", "missed:1 copy +10 missed:2 copy", {missed.arg(1)},
+        2);
+    row("within a minute of a notice: told after it", "missed:1 copy +10 missed:2 copy +50 copy",
+        {missed.arg(1), missed.arg(2)}, 3);
+    row("a failure and misses share the minute", "fail missed:1 copy +60 copy",
         {failed, missed.arg(1)}, 2);
-    row("no tray: told in the window", false, "fail +60 missed:5 copy", {failed, missed.arg(5)}, 1);
-    row("misses before monitoring starts are not told", true, "before:3 copy", {}, 1);
+    row("misses before monitoring starts are not told", "before:3 copy", {}, 1);
 }
 
 void AppTest::missedChangesAreTold()
 {
-    QFETCH(bool, tray);
     QFETCH(QStringList, steps);
     Program p;
-    p.trayIcon.available = tray;
     p.start();
     p.state.changeSettings([](Settings &s) { s.saveText = Tick::On; });
     QStringList inWindow;
@@ -493,11 +517,11 @@ void AppTest::missedChangesAreTold()
             QVERIFY(QFile::remove(folder) && QDir().mkdir(folder));
     }
     QFETCH(QStringList, told);
-    const QStringList said = tray ? p.trayIcon.notices : inWindow;
+    const QStringList &said = p.trayIcon.notices;
     QCOMPARE(said.size(), told.size());
     for (qsizetype i = 0; i < told.size(); ++i)
         QVERIFY2(said.at(i).startsWith(told.at(i)), qPrintable(said.at(i)));
-    QVERIFY(tray ? inWindow.isEmpty() : p.trayIcon.notices.isEmpty());
+    QCOMPARE(inWindow, QStringList()); // with a tray, not also in the window
     QFETCH(int, files);
     QStringList expected;
     for (int i = 1; i <= files; ++i)
@@ -592,67 +616,6 @@ void AppTest::abruptExit()
     int status = 0;
     QCOMPARE(::waitpid(child, &status, 0), child);
     QTEST(ran, "ran");
-}
-
-void AppTest::followsTheDate_data()
-{
-    QTest::addColumn<QStringList>("steps"); // after a first run on 26Dec07, 10:00
-    QTest::addColumn<QStringList>("files"); // the text captures
-    QTest::addColumn<QString>("folder");    // where the browser stands at the end
-    const auto row = [](const char *name, const QString &steps, const QString &files,
-                        const QString &folder) {
-        QTest::newRow(name) << steps.split(u' ') << files.split(u' ') << folder;
-    };
-    const QString d7 = "SWData/26Dec07", d8 = "SWData/26Dec08", txt = "/user001.txt";
-    row("the new day's folder there already is entered", "made:" + d8 + " midnight copy", d8 + txt,
-        d8);
-    row("going back to yesterday's after the move is kept", "midnight copy at:" + d7 + " copy",
-        d7 + txt + ' ' + d8 + txt, d7);
-    row("today's cannot be made: the capture stays in yesterday's", "file:" + d8 + " midnight copy",
-        d7 + txt, d7);
-    row("a text saved by hand after midnight", "midnight save", d8 + txt, d8);
-    row("two midnights, two folders", "midnight copy midnight copy",
-        d8 + txt + " SWData/26Dec09" + txt, "SWData/26Dec09");
-}
-
-void AppTest::followsTheDate()
-{
-    QFETCH(QStringList, steps);
-    Program p;
-    p.start();
-    p.state.changeSettings([](Settings &s) { s.saveText = Tick::On; });
-    p.dialogs.shown.clear();
-    const QString base = p.folder + u'/';
-    for (const QString &step : steps) {
-        const QString value = step.section(u':', 1);
-        if (step == "copy") {
-            p.clipboard.setText("x");
-        } else if (step == "midnight") {
-            p.clock.time = QDateTime(p.clock.time.date().addDays(1), QTime(0, 0, 30));
-        } else if (step == "save") {
-            p.state.showText("x", QString());
-            p.recorder.saveShownTextAsked();
-        } else if (step.startsWith("made:")) {
-            makeFolders(p.folder, {value});
-        } else if (step.startsWith("file:")) {
-            QVERIFY(QFile(base + value).open(QIODevice::WriteOnly));
-        } else if (step.startsWith("at:")) {
-            makeFolders(p.folder, {value});
-            p.state.enterFolder(base + value);
-        }
-    }
-    QStringList found;
-    QDirIterator it(p.folder, {"*.txt"}, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        found << it.next().mid(base.size());
-    found.sort();
-    QFETCH(QStringList, files);
-    files.sort();
-    QCOMPARE(found, files);
-    QFETCH(QString, folder);
-    QCOMPARE(p.state.currentFolder(), base + folder);
-    QCOMPARE(p.trayIcon.notices, QStringList());
-    QCOMPARE(p.dialogs.shown.filter("|").join(u'\n'), QString()); // no notice, only the question
 }
 
 QTEST_GUILESS_MAIN(AppTest)
