@@ -278,7 +278,6 @@ private Q_SLOTS:
             [] { return storedWhileTaken(2); });
         row("ending in CR LF", QByteArray("a\r\n\r\n"), [] { return textFileBytes("a\r\n"); });
         row("lone LF stays", QByteArray("a\nb\r\n"), [] { return textFileBytes("a\nb"); });
-        row("empty text, empty file", QByteArray(), [] { return textFileBytes(""); });
         row("emoji", utf8Bom + QByteArray("\xF0\x9F\x98\x80\r\n"),
             [] { return textFileBytes("😀"); });
         row("yen sign", utf8Bom + QByteArray("\xC2\xA5\r\n"), [] { return textFileBytes("¥"); });
