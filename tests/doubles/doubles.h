@@ -3,6 +3,7 @@
 // The ports' test doubles, and the program built over them without windows.
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -126,19 +127,23 @@ struct FixedLock final : InstanceLock
     bool free = true;
 };
 
-// The real converter libraries beside the test, or a behaviour of one's own.
+// The real converter libraries beside the test, or a behaviour of one's own;
+// each call kept as "extension option".
 struct ScriptedConverters final : Converters
 {
     using Behaviour = std::function<int(const QString &, const QString &, const QString &)>;
     int BmpToJpeg(const QString &s, const QString &d, const QString &o) override
     {
+        calls << QFileInfo(d).suffix() + u' ' + o;
         return behaviour ? behaviour(s, d, o) : real.BmpToJpeg(s, d, o);
     }
     int BmpToPng(const QString &s, const QString &d, const QString &o) override
     {
+        calls << QFileInfo(d).suffix() + u' ' + o;
         return behaviour ? behaviour(s, d, o) : real.BmpToPng(s, d, o);
     }
     Behaviour behaviour;
+    QStringList calls;
     LibraryConverters real{QCoreApplication::applicationDirPath()};
 };
 
