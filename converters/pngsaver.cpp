@@ -158,7 +158,8 @@ void applyFilter(const std::uint8_t *previous, const std::uint8_t *row, std::siz
     for (std::size_t i = 0; i < first; ++i)
         out[i] = filtered<filter>(row[i], 0, previous[i], 0);
     for (std::size_t i = first; i < size; ++i)
-        out[i] = filtered<filter>(row[i], row[i - pixelBytes], previous[i], previous[i - pixelBytes]);
+        out[i] =
+            filtered<filter>(row[i], row[i - pixelBytes], previous[i], previous[i - pixelBytes]);
 }
 
 // What the PNG's rows hold: palette indices as the bitmap stores them, or
@@ -264,8 +265,8 @@ void compressWithZlib(const PngRows &rows, Piece &piece, int level)
         return;
     const std::unique_ptr<z_stream, int (*)(z_stream *)> ender(&stream, deflateEnd);
     const std::uint32_t windowRows = std::min<std::uint32_t>(
-        piece.first,
-        static_cast<std::uint32_t>((deflateWindow + rows.filteredSize() - 1) / rows.filteredSize()));
+        piece.first, static_cast<std::uint32_t>((deflateWindow + rows.filteredSize() - 1) /
+                                                rows.filteredSize()));
     if (windowRows > 0) {
         const std::size_t size = windowRows * rows.filteredSize();
         const auto window = std::make_unique_for_overwrite<std::uint8_t[]>(size);
@@ -284,7 +285,8 @@ void compressWithZlib(const PngRows &rows, Piece &piece, int level)
     stream.avail_out = static_cast<uInt>(capacity);
 
     constexpr std::uint32_t bandRows = 16;
-    const auto band = std::make_unique_for_overwrite<std::uint8_t[]>(bandRows * rows.filteredSize());
+    const auto band =
+        std::make_unique_for_overwrite<std::uint8_t[]>(bandRows * rows.filteredSize());
     for (std::uint32_t y = piece.first; y < piece.end; y += bandRows) {
         const std::uint32_t bandEnd = std::min(piece.end, y + bandRows);
         const std::size_t size = (bandEnd - y) * rows.filteredSize();
@@ -484,8 +486,7 @@ bool writeHead(OutputFile &output, ChunkWriter &chunks, const BitmapFile &bitmap
     header[8] = static_cast<std::uint8_t>(rows.indexed() ? bitmap.bitsPerPixel() : 8);
     header[9] = rows.indexed() ? 3 : rows.alpha() ? 6 : 2; // palette, RGBA, RGB
     // Then deflate, adaptive filtering, no interlacing: all zero.
-    if (!output.write(signature, sizeof signature) ||
-        !chunks.write("IHDR", header, sizeof header))
+    if (!output.write(signature, sizeof signature) || !chunks.write("IHDR", header, sizeof header))
         return false;
     if (!rows.indexed())
         return true;

@@ -9,8 +9,8 @@
 
 namespace snagwell {
 
-HeaderChoice::HeaderChoice(State &state, SystemNames &names, TrayIcon &trayIcon,
-                           Dialogs &dialogs, QString programName, QObject *parent)
+HeaderChoice::HeaderChoice(State &state, SystemNames &names, TrayIcon &trayIcon, Dialogs &dialogs,
+                           QString programName, QObject *parent)
     : QObject(parent), m_state(state), m_names(names), m_trayIcon(trayIcon), m_dialogs(dialogs),
       m_programName(std::move(programName))
 {
@@ -97,7 +97,8 @@ void HeaderChoice::removeChosenName()
     m_state.changeSettings([index](Settings &s) { s.registeredNames.removeAt(index); });
     // The name before the removed one is chosen, or the first; with none
     // left, the header in use is the empty name.
-    chooseRegisteredName(m_state.settings().registeredNames.isEmpty() ? -1 : std::max(index - 1, 0));
+    chooseRegisteredName(m_state.settings().registeredNames.isEmpty() ? -1
+                                                                      : std::max(index - 1, 0));
 }
 
 } // namespace snagwell

@@ -7,7 +7,6 @@
 #include <QStorageInfo>
 #include <QStyle>
 
-
 namespace snagwell {
 namespace {
 

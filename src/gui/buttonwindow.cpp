@@ -153,9 +153,8 @@ void ButtonWindow::showHeader()
         m_entries.clear();
         for (int mode = 0; mode < modeCount; ++mode) {
             QAction *entry = m_headerMenu->addAction(headerModeTexts().at(mode));
-            connect(entry, &QAction::triggered, this, [this, mode] {
-                m_parts.headers.chooseMode(static_cast<HeaderMode>(mode));
-            });
+            connect(entry, &QAction::triggered, this,
+                    [this, mode] { m_parts.headers.chooseMode(static_cast<HeaderMode>(mode)); });
             m_entries.append(entry);
         }
         m_headerMenu->addSeparator();
@@ -169,9 +168,10 @@ void ButtonWindow::showHeader()
         for (QAction *entry : std::as_const(m_entries))
             entry->setCheckable(true);
     }
-    const int checked = settings.headerMode == HeaderMode::Registered
-                            ? (settings.registeredIndex >= 0 ? modeCount + settings.registeredIndex : -1)
-                            : static_cast<int>(settings.headerMode);
+    const int checked =
+        settings.headerMode == HeaderMode::Registered
+            ? (settings.registeredIndex >= 0 ? modeCount + settings.registeredIndex : -1)
+            : static_cast<int>(settings.headerMode);
     for (qsizetype k = 0; k < m_entries.size(); ++k)
         m_entries.at(k)->setChecked(k == checked);
     setWindowTitle(settings.headerMode == HeaderMode::Registered

@@ -28,14 +28,13 @@ public:
     explicit LibraryConverters(QString folder = QString());
     int BmpToJpeg(const QString &source, const QString &destination,
                   const QString &option) override;
-    int BmpToPng(const QString &source, const QString &destination,
-                 const QString &option) override;
+    int BmpToPng(const QString &source, const QString &destination, const QString &option) override;
 
 private:
     using Function = int (*)(const char *, const char *, const char *);
     Function resolve(const QString &library, const char *symbol, Function &cache);
-    int convert(const QString &library, const char *symbol, Function &cache,
-                const QString &source, const QString &destination, const QString &option);
+    int convert(const QString &library, const char *symbol, Function &cache, const QString &source,
+                const QString &destination, const QString &option);
     QString m_folder;
     Function m_jpeg = nullptr;
     Function m_png = nullptr;

@@ -23,9 +23,8 @@ QImage QtScreenGrabber::grabVirtualScreen()
     for (QScreen *screen : screens) {
         const QPixmap shot = screen->grabWindow(0);
         // A high-DPI screen gives more pixels than its logical size.
-        painter.drawPixmap(QRect(screen->geometry().topLeft() - area.topLeft(),
-                                 screen->geometry().size()),
-                           shot);
+        painter.drawPixmap(
+            QRect(screen->geometry().topLeft() - area.topLeft(), screen->geometry().size()), shot);
     }
     return picture;
 }
