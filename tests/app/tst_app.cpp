@@ -89,17 +89,64 @@ void copyFailing(Program &p)
     QVERIFY(QFile::remove(folder) && QDir().mkdir(folder));
 }
 
-void midnight(Program &p)
-{
-    p.clock.time = QDateTime(p.clock.time.date().addDays(1), QTime(0, 0, 30));
-}
-
 enum class Copied { Text, Secret, TextAndPicture, Picture };
-enum class Button { Today, Management, Browse };
-enum class Preview { PrintText, PrintPicture, Reset, Nothing };
-enum class Exit { Guarded, AfterTheGuard, OtherThread };
+enum class Button { Today, Management, Browse, None };
+enum class Preview { PrintText, PrintPicture, Reset, None };
 enum class NextDay { Missing, Made, AFile };
+enum class Exit { Guarded, AfterTheGuard, OtherThread };
 
+// Each table's row: what is done, then what must come of it.
+struct Capture
+{
+    Copied copied = Copied::Picture;
+    Tick saveText = Tick::Off, print = Tick::Off;
+    PictureType type = PictureType::Png;
+    Step fault{}; // before the copy; the disk has room again after it
+    QStringList files{};
+    int told = 0;
+};
+struct Headers
+{
+    QStringList before{}; // registered names, none chosen
+    HeaderMode mode = HeaderMode::User;
+    QStringList added{};   // by button 追加, one after another
+    int chosen = -1;       // then a name chosen by its place
+    bool removed = false;  // then button 削除
+    QList<bool> answers{}; // to the questions, yes after these
+    QStringList names{};
+    int index = -1;
+    QString tip = "ﾕｰｻﾞｰ名"; // before "(snagwell)"
+    QStringList said{};      // unchecked when empty
+};
+struct Folders
+{
+    QStringList folders{}; // made first, below the browser's folder
+    QString file{};        // a file made where a folder belongs
+    QString at{};          // where the browser is put
+    Button button = Button::None;
+    QString folder{}; // where the browser stands after
+    QStringList said{};
+    QList<bool> answers = {};
+};
+struct Shown
+{
+    QString file{};    // shown from the list: a.txt (CP932), a.bmp, a.png, a.jpg (broken)
+    bool text = false; // a text shown
+    Preview button = Preview::None;
+    QString jobs{}, shown{};
+    QStringList said{};
+    QList<bool> answers = {};
+    QString refusal = {}; // the printer's
+};
+struct Midnight
+{
+    NextDay nextDay = NextDay::Missing; // 26Dec08 before midnight
+    int midnights = 1;                  // each followed by a capture
+    bool byHand = false;                // the text saved by テキスト保存, not copied
+    bool back = false;                  // then the user goes back to 26Dec07, and a copy
+    QStringList files{};
+    QString folder{}; // where the browser stands after
+};
 // One clipboard change of a run: so many seconds after the one before, with
 // so many changes missed before it.
 struct Change
@@ -108,6 +155,21 @@ struct Change
     int missed = 0;
     int later = 0;
 };
+struct StartUp
+{
+    QString file{}; // the settings file before, "" for none; <dir> is the folder
+    Step before{};  // start-up
+    Step atQuit{};
+    QStringList said{};
+    QString folder = "SWData/26Dec07"; // where the browser stands after start-up
+    QString after{};                   // the settings file after shutdown, "" unchecked
+    QString kept{};                    // the earlier file kept aside
+};
+
+template <typename Row> void row(const char *name, const Row &row)
+{
+    QTest::newRow(name) << row;
+}
 
 } // namespace
 
@@ -139,95 +201,85 @@ private Q_SLOTS:
 
 void AppTest::capture_data()
 {
-    QTest::addColumn<Copied>("copied");
-    QTest::addColumn<Tick>("saveText");
-    QTest::addColumn<Tick>("print");
-    QTest::addColumn<PictureType>("type");
-    QTest::addColumn<Step>("fault"); // before the copy; the disk has room again after it
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<int>("told");
-    const auto row = [](const char *name, Copied copied, Tick saveText, Tick print,
-                        PictureType type, const Step &fault, const QStringList &files,
-                        int told = 0) {
-        QTest::newRow(name) << copied << saveText << print << type << fault << files << told;
-    };
-    const auto off = Tick::Off, on = Tick::On;
-    const auto jpg = PictureType::Jpg, png = PictureType::Png;
-    const auto text = Copied::Text, picture = Copied::Picture;
-    const QStringList txt{"user001.txt"}, bmp{"user001.bmp"}, none;
-    row("greyed box keeps and prints nothing", text, Tick::Greyed, on, jpg, {}, none);
-    row("secret not captured", Copied::Secret, on, on, jpg, {}, none);
-    row("text wins over picture", Copied::TextAndPicture, on, off, jpg, {}, txt);
-    row("JPG", picture, off, off, jpg, {}, {"user001.jpg"});
-    row("JPEG", picture, off, off, PictureType::Jpeg, {}, {"user001.jpeg"});
-    row(
-        "failing converter keeps the bitmap", picture, off, off, png,
-        [](Program &p) { p.converters.behaviour = [](auto &&...) { return 0; }; }, bmp);
-    row(
-        "missing converter keeps the bitmap, is told", picture, off, off, jpg,
-        [](Program &p) {
-            p.converters.behaviour = [](auto &&...) -> int { throw Failure("JpegSaver がない"); };
-        },
-        bmp, 1);
-    row(
-        "vanished day folder is made again", text, on, off, jpg,
-        [](Program &p) { QVERIFY(QDir(p.state.currentFolder()).removeRecursively()); }, txt);
-    row(
-        "BMP files follow the umask", picture, off, off, PictureType::Bmp,
-        [](Program &) { ::umask(077); }, bmp);
-    row(
-        "failed print keeps the conversion and is told", picture, off, on, png,
-        [](Program &p) { p.printers.refusal = "紙切れ"; }, {"user001.png"}, 1);
-    row("full disk: a text cut off is told", text, on, off, png, diskFullAt(3), none, 1);
-    row("full disk: a bitmap cut off is told", picture, off, off, png, diskFullAt(100), none, 1);
-    row("full disk: a conversion cut off keeps the bitmap whole", picture, off, off, png,
-        diskFullAt(54 + 32 * 20 * 3), bmp);
+    QTest::addColumn<Capture>("c");
+    const auto on = Tick::On;
+    const QStringList txt{"user001.txt"}, bmp{"user001.bmp"};
+    using T = PictureType;
+    row("greyed box keeps and prints nothing", Capture{Copied::Text, Tick::Greyed, on});
+    row("secret not captured", Capture{Copied::Secret, on, on});
+    row("text wins over picture",
+        Capture{.copied = Copied::TextAndPicture, .saveText = on, .files = txt});
+    row("JPG", Capture{.type = T::Jpg, .files = {"user001.jpg"}});
+    row("JPEG", Capture{.type = T::Jpeg, .files = {"user001.jpeg"}});
+    row("failing converter keeps the bitmap",
+        Capture{.fault = [](Program &p) { p.converters.behaviour = [](auto &&...) { return 0; }; },
+                .files = bmp});
+    row("missing converter keeps the bitmap, is told",
+        Capture{.fault =
+                    [](Program &p) {
+                        p.converters.behaviour = [](auto &&...) -> int { throw Failure("なし"); };
+                    },
+                .files = bmp,
+                .told = 1});
+    row("vanished day folder is made again",
+        Capture{
+            .copied = Copied::Text,
+            .saveText = on,
+            .fault = [](Program &p) { QVERIFY(QDir(p.state.currentFolder()).removeRecursively()); },
+            .files = txt});
+    row("BMP files follow the umask",
+        Capture{.type = T::Bmp, .fault = [](Program &) { ::umask(077); }, .files = bmp});
+    row("failed print keeps the conversion and is told",
+        Capture{.print = on,
+                .fault = [](Program &p) { p.printers.refusal = "紙切れ"; },
+                .files = {"user001.png"},
+                .told = 1});
+    row("full disk: a text cut off is told",
+        Capture{.copied = Copied::Text, .saveText = on, .fault = diskFullAt(3), .told = 1});
+    row("full disk: a bitmap cut off is told", Capture{.fault = diskFullAt(100), .told = 1});
+    row("full disk: a conversion cut off keeps the bitmap whole",
+        Capture{.fault = diskFullAt(54 + 32 * 20 * 3), .files = bmp});
 }
 
 void AppTest::capture()
 {
-    QFETCH(Copied, copied);
-    QFETCH(Tick, saveText);
-    QFETCH(Tick, print);
-    QFETCH(PictureType, type);
-    QFETCH(Step, fault);
-    QFETCH(QStringList, files);
+    QFETCH(Capture, c);
     Program p;
     p.start();
     p.dialogs.shown.clear();
-    p.state.changeSettings(
-        [&](Settings &s) { s.saveText = saveText, s.printAtOnce = print, s.pictureType = type; });
+    p.state.changeSettings([&](Settings &s) {
+        s.saveText = c.saveText, s.printAtOnce = c.print, s.pictureType = c.type;
+    });
     const QString folder = p.state.currentFolder(), byHand = p.folder + "/by hand";
     const QImage picture = noise(32, 20);
     const mode_t umask = ::umask(022);
-    if (fault)
-        fault(p);
-    p.clipboard.secret = copied == Copied::Secret;
-    if (copied == Copied::Picture)
+    if (c.fault)
+        c.fault(p);
+    p.clipboard.secret = c.copied == Copied::Secret;
+    if (c.copied == Copied::Picture)
         p.clipboard.setImage(picture);
     else
-        p.clipboard.set("a\nb", true, copied == Copied::TextAndPicture ? picture : QImage());
+        p.clipboard.set("a\nb", true, c.copied == Copied::TextAndPicture ? picture : QImage());
     limitFileSize(RLIM_INFINITY);
     // Files are made as any program's under the umask: as one made by hand.
     QVERIFY(write(byHand, "x") && QFile::remove(p.state.settingsFilePath()));
     p.state.saveSettings();
     ::umask(umask);
-    for (const QString &path : {p.state.settingsFilePath(), p.file(files.value(0, "none"))})
+    for (const QString &path : {p.state.settingsFilePath(), p.file(c.files.value(0, "none"))})
         QVERIFY(!QFileInfo::exists(path) ||
                 QFileInfo(path).permissions() == QFileInfo(byHand).permissions());
-    QCOMPARE(filesIn(folder), files);
-    QCOMPARE(p.state.shownText(),
-             copied == Copied::Text || copied == Copied::TextAndPicture ? "a\r\nb" : "");
-    QVERIFY(p.printers.jobs.isEmpty());
-    QTEST(int(p.trayIcon.notices.size()), "told");
-    QVERIFY(p.dialogs.shown.isEmpty());
+    QCOMPARE(filesIn(folder), c.files);
+    const bool text = c.copied == Copied::Text || c.copied == Copied::TextAndPicture;
+    QCOMPARE(p.state.shownText(), text ? "a\r\nb" : "");
+    QVERIFY(p.printers.jobs.isEmpty() && p.dialogs.shown.isEmpty());
+    QCOMPARE(p.trayIcon.notices.size(), c.told);
     // The options each format hands its converter.
     const QHash<PictureType, QString> option{{PictureType::Jpg, "jpg q95"},
                                              {PictureType::Jpeg, "jpeg q30"},
                                              {PictureType::Png, "png ac3"}};
-    if (copied == Copied::Picture && !p.converters.calls.isEmpty())
-        QCOMPARE(p.converters.calls, QStringList{option.value(type)});
-    const QString last = files.isEmpty() ? QString() : p.file(files.last());
+    if (!text && !p.converters.calls.isEmpty())
+        QCOMPARE(p.converters.calls, QStringList{option.value(c.type)});
+    const QString last = c.files.isEmpty() ? QString() : p.file(c.files.last());
     if (last.endsWith(".txt")) {
         QCOMPARE(bytesOf(last), "a\r\nb\r\n");
         QCOMPARE(p.state.shownTextPath(), last);
@@ -241,261 +293,224 @@ void AppTest::capture()
 
 void AppTest::headers_data()
 {
-    QTest::addColumn<QStringList>("before"); // registered names, none chosen
-    QTest::addColumn<HeaderMode>("mode");
-    QTest::addColumn<QStringList>("added"); // by button 追加, one after another
-    QTest::addColumn<int>("chosen");        // then a name chosen by its place, or -1
-    QTest::addColumn<bool>("removed");      // then button 削除
-    QTest::addColumn<QList<bool>>("answers");
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("tip");
-    QTest::addColumn<QStringList>("said");
-    const auto row = [](const char *name, const QStringList &before, HeaderMode mode,
-                        const QStringList &added, int chosen, bool removed,
-                        const QList<bool> &answers, const QStringList &names, int index,
-                        const QString &tip, const QStringList &said = {}) {
-        QTest::newRow(name) << before << mode << added << chosen << removed << answers << names
-                            << index << QString(tip + "(snagwell)").trimmed() << said;
-    };
-    const auto user = HeaderMode::User, registered = HeaderMode::Registered;
-    const QString users = "ﾕｰｻﾞｰ名";
-    row("add chooses the name", {}, registered, {"会議"}, -1, false, {}, {"会議"}, 0, "会議");
-    row("blanks around a name are kept", {}, registered, {"\u3000会議 "}, -1, false, {},
-        {"\u3000会議 "}, 0, "\u3000会議 ");
-    row("name chosen under another mode keeps the tip", {}, user, {"a", "b"}, 0, false, {},
-        {"a", "b"}, 0, users);
-    row("the empty entry goes when nothing is chosen", {""}, user, {"x"}, -1, false, {}, {"x"}, 0,
-        users);
-    row("names without a choice stay", {"a", "b"}, user, {"c"}, -1, false, {}, {"a", "b", "c"}, 2,
-        users);
-    row("same name twice chooses the first", {}, user, {"a", "b", "a"}, -1, false, {},
-        {"a", "b", "a"}, 0, users);
-    row("declined or empty adds nothing", {}, user, {"a", ""}, -1, false, {false}, {}, -1, users,
-        {"ファイル名登録?"});
-    row("delete chooses the one before", {}, user, {"a", "b", "c"}, -1, true, {}, {"a", "b"}, 1,
-        users);
-    row("delete the first chooses the new first", {}, registered, {"a", "b"}, 0, true, {}, {"b"}, 0,
-        "b");
-    row("delete the last leaves the empty header", {}, registered, {"a"}, -1, true, {}, {}, -1, "");
-    row("declined delete", {}, user, {"a"}, -1, true, {true, false}, {"a"}, 0, users);
-    row("a name with a comma is refused", {}, user, {"a,b"}, -1, false, {}, {}, -1, users,
-        {"登録名に「,」は使えません"});
-    row("a name too long for a file name is refused", {}, user,
-        {QString(longestHeaderBytes + 1, u'n')}, -1, false, {}, {}, -1, users, {"長すぎます"});
+    QTest::addColumn<Headers>("h");
+    const auto registered = HeaderMode::Registered;
+    using H = Headers;
+    row("add chooses the name",
+        H{.mode = registered, .added = {"会議"}, .names = {"会議"}, .index = 0, .tip = "会議"});
+    row("blanks around a name are kept", H{.mode = registered,
+                                           .added = {"\u3000会議 "},
+                                           .names = {"\u3000会議 "},
+                                           .index = 0,
+                                           .tip = "会議 "});
+    row("name chosen under another mode keeps the tip",
+        H{.added = {"a", "b"}, .chosen = 0, .names = {"a", "b"}, .index = 0});
+    row("the empty entry goes when nothing is chosen",
+        H{.before = {""}, .added = {"x"}, .names = {"x"}, .index = 0});
+    row("names without a choice stay",
+        H{.before = {"a", "b"}, .added = {"c"}, .names = {"a", "b", "c"}, .index = 2});
+    row("same name twice chooses the first",
+        H{.added = {"a", "b", "a"}, .names = {"a", "b", "a"}, .index = 0});
+    row("declined or empty adds nothing",
+        H{.added = {"a", ""}, .answers = {false}, .said = {"ファイル名登録?"}});
+    row("delete chooses the one before",
+        H{.added = {"a", "b", "c"}, .removed = true, .names = {"a", "b"}, .index = 1});
+    row("delete the first chooses the new first", H{.mode = registered,
+                                                    .added = {"a", "b"},
+                                                    .chosen = 0,
+                                                    .removed = true,
+                                                    .names = {"b"},
+                                                    .index = 0,
+                                                    .tip = "b"});
+    row("delete the last leaves the empty header",
+        H{.mode = registered, .added = {"a"}, .removed = true, .tip = ""});
+    row("declined delete",
+        H{.added = {"a"}, .removed = true, .answers = {true, false}, .names = {"a"}, .index = 0});
+    row("a name with a comma is refused",
+        H{.added = {"a,b"}, .said = {"登録名に「,」は使えません"}});
+    row("a name too long for a file name is refused",
+        H{.added = {QString(longestHeaderBytes + 1, u'n')}, .said = {"長すぎます"}});
 }
 
 void AppTest::headers()
 {
-    QFETCH(QStringList, before);
-    QFETCH(HeaderMode, mode);
-    QFETCH(QStringList, added);
-    QFETCH(int, chosen);
-    QFETCH(QList<bool>, answers);
+    QFETCH(Headers, h);
     Program p;
     p.start();
     p.dialogs.shown.clear();
-    p.state.changeSettings([&](Settings &s) { s.registeredNames = before; });
-    p.headers.chooseMode(mode);
-    p.dialogs.answers = answers;
-    for (const QString &name : added)
+    p.state.changeSettings([&](Settings &s) { s.registeredNames = h.before; });
+    p.headers.chooseMode(h.mode);
+    p.dialogs.answers = h.answers;
+    for (const QString &name : h.added)
         p.headers.addName(name);
-    if (chosen >= 0)
-        p.headers.chooseRegisteredName(chosen);
-    if (QFETCH(bool, removed); removed)
+    if (h.chosen >= 0)
+        p.headers.chooseRegisteredName(h.chosen);
+    if (h.removed)
         p.headers.removeChosenName();
-    QTEST(p.state.settings().registeredNames, "names");
-    QTEST(p.state.settings().registeredIndex, "index");
-    QTEST(p.trayIcon.tip.trimmed(), "tip");
-    if (QFETCH(QStringList, said); !said.isEmpty())
-        compareSaid(p.dialogs.shown, said);
+    QCOMPARE(p.state.settings().registeredNames, h.names);
+    QCOMPARE(p.state.settings().registeredIndex, h.index);
+    QCOMPARE(p.trayIcon.tip.trimmed(), h.tip + "(snagwell)");
+    if (!h.said.isEmpty())
+        compareSaid(p.dialogs.shown, h.said);
 }
 
 void AppTest::folderButtons_data()
 {
-    QTest::addColumn<QStringList>("folders"); // made first
-    QTest::addColumn<QString>("file");        // a file made where a folder belongs
-    QTest::addColumn<QString>("at");          // where the browser stands
-    QTest::addColumn<Button>("button");       // Browse: the user goes to `at` instead
-    QTest::addColumn<bool>("declined");
-    QTest::addColumn<QString>("folder"); // where the browser stands after
-    QTest::addColumn<QStringList>("said");
-    const auto row = [](const char *name, const QStringList &folders, const QString &file,
-                        const QString &at, Button button, const QString &folder,
-                        const QStringList &said = {}, bool declined = false) {
-        QTest::newRow(name) << folders << file << at << button << declined << folder << said;
-    };
+    QTest::addColumn<Folders>("f");
     const auto today = Button::Today, management = Button::Management;
     const QString sw = "SWData", day = "SWData/26Dec07", old = "SWData/26Dec01";
-    row("today made in SWData", {sw}, "", sw, today, day);
-    row("today there is entered", {day}, "", sw, today, day,
-        {"選択したディレクトリには今日の日付フォルダがあります"});
-    row("at today's folder", {day}, "", day, today, day, {"今日の日付フォルダが選択されています"});
-    row("from another day to today's", {day, old}, "", old, today, day,
-        {"今日の日付フォルダに移動しました"});
-    row("another day without today's", {old}, "", old, today, old);
-    row("today outside SWData", {}, "", "", today, "",
-        {"管理フォルダに移動してから実行して下さい。"});
-    row("SWData made after asking", {}, "", "", management, day,
-        {"管理フォルダ作成?選択したディレクトリに管理フォルダを作成しますか？"});
-    row("SWData declined", {}, "", "", management, "", {"管理フォルダ作成?"}, true);
-    row("SWData there is entered", {sw}, "", "", management, day,
-        {"選択したディレクトリには管理フォルダがあります"});
-    row("at SWData", {day}, "", sw, management, day, {"管理フォルダが選択されています"});
-    row("inside SWData", {old}, "", old, management, old, {"管理フォルダの中です"});
-    row("a file named SWData is reported", {}, sw, "", management, "",
-        {"管理フォルダがあります", "パスが見つかりません"});
-    row("a file named today is reported", {sw}, day, sw, today, sw,
-        {"今日の日付フォルダがあります", "パスが見つかりません"});
-    row("the browser refuses a carriage return", {"a\rb"}, "", "a\rb", Button::Browse, "",
-        {"名前に改行を含むフォルダには移動できません"});
+    using F = Folders;
+    row("today made in SWData", F{{sw}, "", sw, today, day});
+    row("today there is entered",
+        F{{day}, "", sw, today, day, {"選択したディレクトリには今日の日付フォルダがあります"}});
+    row("at today's folder",
+        F{{day}, "", day, today, day, {"今日の日付フォルダが選択されています"}});
+    row("from another day to today's",
+        F{{day, old}, "", old, today, day, {"今日の日付フォルダに移動しました"}});
+    row("another day without today's", F{{old}, "", old, today, old});
+    row("today outside SWData",
+        F{{}, "", "", today, "", {"管理フォルダに移動してから実行して下さい。"}});
+    row("SWData made after asking",
+        F{{},
+          "",
+          "",
+          management,
+          day,
+          {"管理フォルダ作成?選択したディレクトリに管理フォルダを作成しますか？"}});
+    row("SWData declined", F{{}, "", "", management, "", {"管理フォルダ作成?"}, {false}});
+    row("SWData there is entered",
+        F{{sw}, "", "", management, day, {"選択したディレクトリには管理フォルダがあります"}});
+    row("at SWData", F{{day}, "", sw, management, day, {"管理フォルダが選択されています"}});
+    row("inside SWData", F{{old}, "", old, management, old, {"管理フォルダの中です"}});
+    row("a file named SWData is reported",
+        F{{}, sw, "", management, "", {"管理フォルダがあります", "パスが見つかりません"}});
+    row("a file named today is reported",
+        F{{sw}, day, sw, today, sw, {"今日の日付フォルダがあります", "パスが見つかりません"}});
+    row("the browser refuses a carriage return", F{{"a\rb"},
+                                                   "",
+                                                   "a\rb",
+                                                   Button::Browse,
+                                                   "",
+                                                   {"名前に改行を含むフォルダには移動できません"}});
 }
 
 void AppTest::folderButtons()
 {
-    QFETCH(QStringList, folders);
-    QFETCH(QString, file);
-    QFETCH(QString, at);
-    QFETCH(Button, button);
+    QFETCH(Folders, f);
     Program p;
     p.start();
     p.dialogs.shown.clear();
-    const QString base = p.folder + "/b";
-    for (const QString &folder : folders << QString())
+    const QString base = p.folder + "/b", at = QDir::cleanPath(base + u'/' + f.at);
+    for (const QString &folder : f.folders << QString())
         QVERIFY(QDir().mkpath(base + u'/' + folder));
-    QVERIFY(file.isEmpty() || write(base + u'/' + file, "x"));
-    if (QFETCH(bool, declined); declined)
-        p.dialogs.answers = {false};
-    const QString path = QDir::cleanPath(base + u'/' + at);
-    if (button == Button::Browse) // as the browser's folder list does
-        p.state.enterFolder(base), reportFailure(p.dialogs, [&] { p.state.enterFolder(path); });
+    QVERIFY(f.file.isEmpty() || write(base + u'/' + f.file, "x"));
+    p.dialogs.answers = f.answers;
+    if (f.button == Button::Browse) // as the browser's folder list does
+        p.state.enterFolder(base), reportFailure(p.dialogs, [&] { p.state.enterFolder(at); });
     else
-        p.state.enterFolder(path);
-    if (button == Button::Today)
+        p.state.enterFolder(at);
+    if (f.button == Button::Today)
         p.folders.makeTodaysFolderReported();
-    if (button == Button::Management)
+    if (f.button == Button::Management)
         p.folders.makeManagementFolderReported();
-    QTEST(QDir(base).relativeFilePath(p.state.currentFolder()).replace(".", ""), "folder");
-    QFETCH(QStringList, said);
-    compareSaid(p.dialogs.shown, said);
+    QCOMPARE(QDir(base).relativeFilePath(p.state.currentFolder()).replace(".", ""), f.folder);
+    compareSaid(p.dialogs.shown, f.said);
 }
 
 void AppTest::preview_data()
 {
-    QTest::addColumn<QString>("file"); // shown from the list first: a.txt (CP932), a.bmp, a.png,
-                                       // a.jpg (broken)
-    QTest::addColumn<bool>("text");    // a text shown
-    QTest::addColumn<Preview>("button");
-    QTest::addColumn<QList<bool>>("answers");
-    QTest::addColumn<QString>("refusal"); // the printer's
-    QTest::addColumn<QString>("jobs");
-    QTest::addColumn<QString>("shown");
-    QTest::addColumn<QStringList>("said");
-    const auto row = [](const char *name, const QString &file, bool text, Preview button,
-                        const QString &jobs, const QString &shown, const QStringList &said,
-                        const QList<bool> &answers = {}, const QString &refusal = {}) {
-        QTest::newRow(name) << file << text << button << answers << refusal << jobs << shown
-                            << said;
-    };
+    QTest::addColumn<Shown>("s");
     const auto printText = Preview::PrintText, printPicture = Preview::PrintPicture;
     const QString lines = "a\r\nb";
-    row("print text", "", true, printText, "Laser:P:a\r\nb", lines,
-        {"印刷確認?テキストを印刷しますか"});
-    row("print text cancelled", "", true, printText, "", lines, {"印刷確認?"}, {false});
-    row("no text to print", "", false, printText, "", "", {"テキストデータはありません"});
-    row("refused job is reported", "", true, printText, "", lines, {"印刷確認?", "紙切れ"}, {},
-        "紙切れ");
-    row("print a shown picture", "a.bmp", false, printPicture, "Laser:L:picture@10,10 60x45", "",
-        {"イメージを印刷しますか"});
-    row("no picture to print", "", true, printPicture, "", lines, {"イメージが選択されていません"});
-    row("show a CP932 text", "a.txt", false, Preview::Nothing, "", "日本\r\nx\r\n", {});
-    row("PNG only says why", "a.png", false, Preview::Nothing, "", "",
-        {"PNG形式のファイルは表示できません。"});
-    row("broken picture is reported", "a.jpg", false, Preview::Nothing, "", "",
-        {"画像を読み込めません"});
-    row("vanished file is reported", "gone.txt", false, Preview::Nothing, "", "", {"を開けません"});
-    row("reset asks, then empties", "", true, Preview::Reset, "", "",
-        {"リセット確認?表示データをリセットしますか"});
+    row("print text",
+        Shown{"", true, printText, "Laser:P:a\r\nb", lines, {"テキストを印刷しますか"}});
+    row("print text cancelled", Shown{"", true, printText, "", lines, {"印刷確認?"}, {false}});
+    row("no text to print", Shown{"", false, printText, "", "", {"テキストデータはありません"}});
+    row("refused job is reported",
+        Shown{"", true, printText, "", lines, {"印刷確認?", "紙切れ"}, {}, "紙切れ"});
+    row("print a shown picture", Shown{"a.bmp",
+                                       false,
+                                       printPicture,
+                                       "Laser:L:picture@10,10 60x45",
+                                       "",
+                                       {"イメージを印刷しますか"}});
+    row("no picture to print",
+        Shown{"", true, printPicture, "", lines, {"イメージが選択されていません"}});
+    row("show a CP932 text", Shown{.file = "a.txt", .shown = "日本\r\nx\r\n"});
+    row("PNG only says why",
+        Shown{.file = "a.png", .said = {"PNG形式のファイルは表示できません。"}});
+    row("broken picture is reported", Shown{.file = "a.jpg", .said = {"画像を読み込めません"}});
+    row("vanished file is reported", Shown{.file = "gone.txt", .said = {"を開けません"}});
+    row("reset asks, then empties", Shown{.text = true,
+                                          .button = Preview::Reset,
+                                          .said = {"リセット確認?表示データをリセットしますか"}});
 }
 
 void AppTest::preview()
 {
-    QFETCH(QString, file);
-    QFETCH(Preview, button);
+    QFETCH(Shown, s);
     Program p;
     p.start();
     p.dialogs.shown.clear();
     QVERIFY(QImage(4, 3, QImage::Format_RGB32).save(p.file("a.bmp"), "BMP"));
     QVERIFY(write(p.file("a.txt"), "\x93\xfa\x96\x7b\r\nx") && write(p.file("a.png"), "png") &&
             write(p.file("a.jpg"), "no"));
-    if (QFETCH(bool, text); text)
+    if (s.text)
         p.state.showText("a\r\nb", QString());
-    if (!file.isEmpty())
-        p.viewer.showFile(file);
-    QFETCH(QList<bool>, answers);
-    QFETCH(QString, refusal);
-    p.dialogs.answers = answers;
-    p.printers.refusal = refusal;
-    if (button == Preview::PrintText)
+    if (!s.file.isEmpty())
+        p.viewer.showFile(s.file);
+    p.dialogs.answers = s.answers;
+    p.printers.refusal = s.refusal;
+    if (s.button == Preview::PrintText)
         p.printing.printShownText();
-    if (button == Preview::PrintPicture)
+    if (s.button == Preview::PrintPicture)
         p.printing.printShownPicture();
-    if (button == Preview::Reset)
+    if (s.button == Preview::Reset)
         p.viewer.reset();
-    QTEST(p.printers.jobs.join(u'/'), "jobs");
-    QTEST(p.state.shownText(), "shown");
-    QFETCH(QStringList, said);
-    compareSaid(p.dialogs.shown, said);
+    QCOMPARE(p.printers.jobs.join(u'/'), s.jobs);
+    QCOMPARE(p.state.shownText(), s.shown);
+    compareSaid(p.dialogs.shown, s.said);
 }
 
 void AppTest::midnight_data()
 {
-    QTest::addColumn<NextDay>("nextDay"); // what 26Dec08 is before midnight
-    QTest::addColumn<int>("midnights");   // each followed by a capture
-    QTest::addColumn<bool>("byHand");     // the text saved by テキスト保存, not copied
-    QTest::addColumn<bool>("back");       // then the user goes back to 26Dec07, and a copy
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QString>("folder"); // where the browser stands after
-    const auto row = [](const char *name, NextDay nextDay, int midnights, bool byHand, bool back,
-                        const QStringList &files, const QString &folder) {
-        QTest::newRow(name) << nextDay << midnights << byHand << back << files << folder;
-    };
+    QTest::addColumn<Midnight>("m");
     const QString d7 = "26Dec07/user001.txt", d8 = "26Dec08/user001.txt";
-    row("the new day's folder there already is entered", NextDay::Made, 1, false, false, {d8},
-        "26Dec08");
-    row("going back to yesterday's after the move is kept", NextDay::Missing, 1, false, true,
-        {d7, d8}, "26Dec07");
-    row("today's cannot be made: the capture stays in yesterday's", NextDay::AFile, 1, false, false,
-        {d7}, "26Dec07");
-    row("a text saved by hand after midnight", NextDay::Missing, 1, true, false, {d8}, "26Dec08");
-    row("two midnights, two folders", NextDay::Missing, 2, false, false,
-        {d8, "26Dec09/user001.txt"}, "26Dec09");
+    using M = Midnight;
+    row("the new day's folder there already is entered",
+        M{.nextDay = NextDay::Made, .files = {d8}, .folder = "26Dec08"});
+    row("going back to yesterday's after the move is kept",
+        M{.back = true, .files = {d7, d8}, .folder = "26Dec07"});
+    row("today's cannot be made: the capture stays in yesterday's",
+        M{.nextDay = NextDay::AFile, .files = {d7}, .folder = "26Dec07"});
+    row("a text saved by hand after midnight",
+        M{.byHand = true, .files = {d8}, .folder = "26Dec08"});
+    row("two midnights, two folders",
+        M{.midnights = 2, .files = {d8, "26Dec09/user001.txt"}, .folder = "26Dec09"});
 }
 
 void AppTest::midnight()
 {
-    QFETCH(NextDay, nextDay);
-    QFETCH(int, midnights);
-    QFETCH(bool, byHand);
+    QFETCH(Midnight, m);
     Program p;
     p.start();
     p.dialogs.shown.clear();
     p.state.changeSettings([](Settings &s) { s.saveText = Tick::On; });
     const QString base = p.folder + "/SWData", d8 = base + "/26Dec08";
-    QVERIFY(nextDay != NextDay::Made || QDir().mkpath(d8));
-    QVERIFY(nextDay != NextDay::AFile || write(d8, "x"));
-    for (int day = 0; day < midnights; ++day) {
-        ::midnight(p);
-        if (byHand)
+    QVERIFY(m.nextDay != NextDay::Made || QDir().mkpath(d8));
+    QVERIFY(m.nextDay != NextDay::AFile || write(d8, "x"));
+    for (int day = 0; day < m.midnights; ++day) {
+        p.clock.time = QDateTime(p.clock.time.date().addDays(1), QTime(0, 0, 30));
+        if (m.byHand)
             p.state.showText("x", QString()), p.recorder.saveShownTextAsked();
         else
             p.clipboard.setText("x");
     }
-    if (QFETCH(bool, back); back)
+    if (m.back)
         p.state.enterFolder(base + "/26Dec07"), p.clipboard.setText("x");
-    QTEST(textsIn(base), "files");
-    QTEST(QDir(base).relativeFilePath(p.state.currentFolder()), "folder");
-    QCOMPARE(p.dialogs.shown.size(), byHand ? midnights : 0); // 保存確認 alone
+    QCOMPARE(textsIn(base), m.files);
+    QCOMPARE(QDir(base).relativeFilePath(p.state.currentFolder()), m.folder);
+    QCOMPARE(p.dialogs.shown.size(), m.byHand ? m.midnights : 0); // 保存確認 alone
 }
 
 void AppTest::notices_data()
@@ -551,75 +566,65 @@ void AppTest::notices()
 
 void AppTest::startUp_data()
 {
-    QTest::addColumn<QString>("file"); // the settings file before, "" for none; <dir> is the folder
-    QTest::addColumn<Step>("before");  // start-up
-    QTest::addColumn<Step>("atQuit");
-    QTest::addColumn<QStringList>("said");
-    QTest::addColumn<QString>("folder"); // where the browser stands after start-up
-    QTest::addColumn<QString>("after");  // the settings file after shutdown, "" unchecked
-    QTest::addColumn<QString>("kept");   // the earlier file kept aside
-    const auto row = [](const char *name, const QString &file, const Step &before,
-                        const Step &atQuit, const QStringList &said, const QString &folder,
-                        const QString &after = {}, const QString &kept = {}) {
-        QTest::newRow(name) << file << before << atQuit << said << folder << after << kept;
-    };
+    QTest::addColumn<StartUp>("s");
     const QString later =
         "<dir>/SWData/05Nov14\n 1 \n 2 \n登録名\na,会議\n1\nPNG\nしない\nlaser\n 1 \n150\n-30\n";
     const QString written = "<dir>/SWData/26Dec07\r\n 1 \r\n 2 \r\n登録名\r\na,会議\r\n 1 "
                             "\r\nPNG\r\nしない\r\nLaser\r\n 1 \r\n150\r\n-30\r\n";
-    const QString day = "SWData/26Dec07", garbage = "\n 7 \nx\n登録名\n";
+    const QString garbage = "\n 7 \nx\n登録名\n";
     const Step settingsFolder = [](Program &p) {
         QFile::remove(p.state.settingsFilePath());
         QVERIFY(QDir().mkdir(p.state.settingsFilePath()));
     };
-    row("LF line ends, from an old day folder", later, {}, {}, {}, day, written);
-    row(
-        "UTF-8 without a byte order mark", later,
-        [](Program &p) {
-            const QString path = p.state.settingsFilePath();
-            QVERIFY(write(path, decodeFileText(bytesOf(path)).toUtf8()));
-        },
-        {}, {}, day, written);
-    row("garbage is kept aside as .bak", garbage, {}, {}, {}, day, {}, garbage);
-    row("missing saved folder is said, shortened", QString(300, u'x') + "\n 1 ", {}, {},
-        {"xxx…xxx"}, day);
-    row("first run that cannot write says why", "", settingsFolder, {},
-        {"に書き込めません", "に書き込めません"}, day);
-    row("a failed save at quit is said, the icon still goes", "", {}, settingsFolder,
-        {"設定を初期化しました。", "に書き込めません"}, day);
-    row(
-        "a full disk at quit keeps the file, said once", later, {},
-        [](Program &p) {
-            limitFileSize(64);
-            p.state.changeSettings([](Settings &s) { s.buttonWindowTop = "99"; });
-        },
-        {"に書き込めません"}, day, written);
-    row(
-        "failing steps are skipped", "",
-        [](Program &p) {
-            p.trayIcon.failing = true;
-            QVERIFY(write(p.folder + "/SWData/26Dec07", "x"));
-        },
-        {}, {"パスが見つかりません"}, "SWData");
+    row("LF line ends, from an old day folder", StartUp{.file = later, .after = written});
+    row("UTF-8 without a byte order mark",
+        StartUp{.file = later,
+                .before =
+                    [](Program &p) {
+                        const QString path = p.state.settingsFilePath();
+                        QVERIFY(write(path, decodeFileText(bytesOf(path)).toUtf8()));
+                    },
+                .after = written});
+    row("garbage is kept aside as .bak", StartUp{.file = garbage, .kept = garbage});
+    row("missing saved folder is said, shortened",
+        StartUp{.file = QString(300, u'x') + "\n 1 ", .said = {"xxx…xxx"}});
+    row("first run that cannot write says why",
+        StartUp{.before = settingsFolder, .said = {"に書き込めません", "に書き込めません"}});
+    row("a failed save at quit is said, the icon still goes",
+        StartUp{.atQuit = settingsFolder, .said = {"設定を初期化しました。", "に書き込めません"}});
+    row("a full disk at quit keeps the file, said once",
+        StartUp{.file = later,
+                .atQuit =
+                    [](Program &p) {
+                        limitFileSize(64);
+                        p.state.changeSettings([](Settings &s) { s.buttonWindowTop = "99"; });
+                    },
+                .said = {"に書き込めません"},
+                .after = written});
+    row("failing steps are skipped",
+        StartUp{.before =
+                    [](Program &p) {
+                        p.trayIcon.failing = true;
+                        QVERIFY(write(p.folder + "/SWData/26Dec07", "x"));
+                    },
+                .said = {"パスが見つかりません"},
+                .folder = "SWData"});
 }
 
 void AppTest::startUp()
 {
-    QFETCH(QString, file);
-    QFETCH(Step, before);
-    QFETCH(Step, atQuit);
+    QFETCH(StartUp, s);
     Program p;
     const auto bytes = [&](QString text) {
         return encodeFileText(text.replace("<dir>", p.folder));
     };
     QVERIFY(QDir().mkpath(p.folder + "/SWData/05Nov14"));
-    QVERIFY(file.isEmpty() || write(p.state.settingsFilePath(), bytes(file)));
-    if (before)
-        before(p);
+    QVERIFY(s.file.isEmpty() || write(p.state.settingsFilePath(), bytes(s.file)));
+    if (s.before)
+        s.before(p);
     p.start();
     QVERIFY(p.dialogs.shown.join("").size() < 250);
-    QFETCH(QString, folder);
-    QCOMPARE(p.state.currentFolder(), QDir::cleanPath(p.folder + u'/' + folder));
+    QCOMPARE(p.state.currentFolder(), QDir::cleanPath(p.folder + u'/' + s.folder));
     QVERIFY(!p.lifecycle.hasEnded() && p.state.isMonitoring());
     QCOMPARE(p.state.isButtonWindowOpen(), p.state.settings().showButtonWindow != Tick::Off);
     for (const QString &top :
@@ -628,20 +633,17 @@ void AppTest::startUp()
         if (QFileInfo(p.state.settingsFilePath()).isFile())
             QTRY_COMPARE(bytesOf(p.state.settingsFilePath()), p.state.settingsFileBytes());
     }
-    if (atQuit)
-        atQuit(p);
+    if (s.atQuit)
+        s.atQuit(p);
     QSignalSpy ended(&p.lifecycle, &Lifecycle::ended);
     p.lifecycle.shutDown();
     limitFileSize(RLIM_INFINITY);
     QCOMPARE(ended.size(), 1);
     QVERIFY(!p.trayIcon.present && !p.state.isMonitoring() && !p.state.isButtonWindowOpen());
-    QFETCH(QStringList, said);
-    compareSaid(p.dialogs.shown, said);
-    QFETCH(QString, after);
-    QVERIFY(after.isEmpty() || bytesOf(p.state.settingsFilePath()) == bytes(after));
-    QFETCH(QString, kept);
+    compareSaid(p.dialogs.shown, s.said);
+    QVERIFY(s.after.isEmpty() || bytesOf(p.state.settingsFilePath()) == bytes(s.after));
     QCOMPARE(bytesOf(p.state.settingsFilePath() + ".bak"),
-             kept.isEmpty() ? "(missing)" : bytes(kept));
+             s.kept.isEmpty() ? "(missing)" : bytes(s.kept));
 }
 
 void AppTest::displayLoss_data()
