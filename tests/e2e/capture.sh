@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Capture end to end: what xclip copies is saved under the next free running
 # number, a text as CP932 with CR LF, a picture converted to JPEG; copies
-# that pile up while the program cannot read them are saved once each or
-# counted and told, never saved as another's.
+# that pile up while the program cannot read them, and clipboard owners that
+# do not deliver, are counted or told in the window (there is no tray here),
+# never saved as another's.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 need convert identify
 run=$WORK/run
@@ -49,6 +50,32 @@ near() { local want=($2) got=($(rgb "$1")) i; for i in 0 1 2; do ((${got[i]} - $
 check "a transparent picture lands as e2e009.jpg" wait_for 15 is "$day/e2e009.jpg" 'JPEG 40x40'
 check "what was transparent is white in the JPEG" near 2,2 '255 255 255'
 check "half-transparent red is pink, red mixed with white" near 20,20 '255 128 128'
+# Owners that vanish while asked for their text or picture, one that never
+# delivers its text, pictures that do not decode (cut off; a bitmap header
+# claiming 30000x30000 pixels): each is told, nothing is kept of it, and the
+# next copy lands once under the next number.
+owner=$(dirname "$SNAGWELL")/vanishingowner
+head -c 200 "$WORK/picture.png" >"$WORK/cut.png"
+printf 'BM\x36\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x30\x75\0\0\x30\x75\0\0\x01\0\x20\0\0\0\0\0' >"$WORK/huge.bmp"
+printf '\0%.0s' $(seq 20) >>"$WORK/huge.bmp"
+n=9
+for kind in text image stall cut.png huge.bmp; do
+    case $kind in
+    *.png) xclip -selection clipboard -t image/png -i "$WORK/$kind" ;;
+    *.bmp) xclip -selection clipboard -t image/bmp -i "$WORK/$kind" ;;
+    *) "$owner" "$kind" & PIDS+=($!) ;;
+    esac
+    check "($kind) a failed capture is told in the window" answer '^Snagwell$'
+    printf 'after %s' $kind | xclip -selection clipboard
+    check "($kind) the next copy lands as the next number" \
+        wait_for 20 cmp -s "$day/$(printf 'e2e%03d.txt' $((n += 1)))" <(printf 'after %s\r\n' $kind)
+done
+xclip -selection clipboard -t image/png -i "$WORK/picture.png"
+check "a picture copied after them lands as e2e015.jpg" wait_for 15 is "$day/e2e015.jpg" 'JPEG 320x200'
+printf '' | xclip -selection clipboard
+check "an empty text copied is a capture of its own" \
+    wait_for 15 test -e "$day/e2e016.txt" -a ! -s "$day/e2e016.txt"
+check "and nothing is told of it" none '^Snagwell$'
 # After 解除 nothing is captured.
 xdotool mousemove --window "$settings" 158 36 click 1
 sleep 0.5
@@ -56,6 +83,6 @@ printf 'not while off' | xclip -selection clipboard
 sleep 1.5
 quit
 check "the earlier capture is kept as it was" test "$(cat "$day/e2e002.txt")" = earlier
-check "no bitmap is left and nothing is saved after 解除" \
-    test "$(ls -A "$day" | tr '\n' ' ')" = "e2e002.txt e2e003.txt e2e004.jpg e2e005.txt e2e006.txt e2e007.txt e2e008.txt e2e009.jpg "
+check "each capture once, no bitmap left, nothing kept of a failure or after 解除" \
+    test "$(ls -A "$day" | tr '\n' ' ')" = "$(echo e2e002.txt e2e003.txt e2e004.jpg e2e00{5..8}.txt e2e009.jpg e2e01{0..4}.txt e2e015.jpg e2e016.txt) "
 finish
