@@ -50,6 +50,11 @@ near() { local want=($2) got=($(rgb "$1")) i; for i in 0 1 2; do ((${got[i]} - $
 check "a transparent picture lands as e2e009.jpg" wait_for 15 is "$day/e2e009.jpg" 'JPEG 40x40'
 check "what was transparent is white in the JPEG" near 2,2 '255 255 255'
 check "half-transparent red is pink, red mixed with white" near 20,20 '255 128 128'
+# After 解除 nothing is captured.
+xdotool mousemove --window "$settings" 158 36 click 1
+sleep 0.5
+printf 'not while off' | xclip -selection clipboard
+sleep 1.5
 # Owners that vanish while asked for their text or picture, one that never
 # delivers its text, pictures that do not decode (cut off; a bitmap header
 # claiming 30000x30000 pixels): each is told, nothing is kept of it, and the
@@ -60,6 +65,12 @@ printf 'BM\x36\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x30\x75\0\0\x30\x75\0\0\x01\0\x
 printf '\0%.0s' $(seq 20) >>"$WORK/huge.bmp"
 n=9
 for kind in text image stall cut.png huge.bmp; do
+    # A fresh start each: a failure is told at most once a minute.
+    kill -TERM "$PID"
+    wait_for 15 ended "$PID" || fail "the program ends before the $kind owner"
+    start "$run"
+    shown '^Snagwell 設定$' || fail "the settings window is shown again"
+    sleep 1
     case $kind in
     *.png) xclip -selection clipboard -t image/png -i "$WORK/$kind" ;;
     *.bmp) xclip -selection clipboard -t image/bmp -i "$WORK/$kind" ;;
@@ -67,8 +78,9 @@ for kind in text image stall cut.png huge.bmp; do
     esac
     check "($kind) a failed capture is told in the window" answer '^Snagwell$'
     printf 'after %s' $kind | xclip -selection clipboard
+    n=$((n + 1))
     check "($kind) the next copy lands as the next number" \
-        wait_for 20 cmp -s "$day/$(printf 'e2e%03d.txt' $((n += 1)))" <(printf 'after %s\r\n' $kind)
+        wait_for 20 cmp -s "$day/e2e0$n.txt" <(printf 'after %s\r\n' $kind)
 done
 xclip -selection clipboard -t image/png -i "$WORK/picture.png"
 check "a picture copied after them lands as e2e015.jpg" wait_for 15 is "$day/e2e015.jpg" 'JPEG 320x200'
@@ -76,11 +88,6 @@ printf '' | xclip -selection clipboard
 check "an empty text copied is a capture of its own" \
     wait_for 15 test -e "$day/e2e016.txt" -a ! -s "$day/e2e016.txt"
 check "and nothing is told of it" none '^Snagwell$'
-# After 解除 nothing is captured.
-xdotool mousemove --window "$settings" 158 36 click 1
-sleep 0.5
-printf 'not while off' | xclip -selection clipboard
-sleep 1.5
 quit
 check "the earlier capture is kept as it was" test "$(cat "$day/e2e002.txt")" = earlier
 check "each capture once, no bitmap left, nothing kept of a failure or after 解除" \

@@ -97,37 +97,25 @@ private Q_SLOTS:
         QCOMPARE(w.dialogs.shown.last(), "終了?Snagwellを終了します。");
     }
 
-    void greyedBoxes_data()
-    {
-        QTest::addColumn<QString>("box");
-        QTest::newRow("ﾃｷｽﾄ自動保存") << "SaveTextCK";
-        QTest::newRow("同時印刷") << "PrintCK";
-        QTest::newRow("画面保存ボタン表示") << "PrintScreenCK";
-    }
-
     void greyedBoxes()
     {
-        // A box greyed by the file shows so; each click after turns it on, off,
-        // on, off, never greyed again.
-        QFETCH(QString, box);
+        // A box greyed by the file shows so; each click after turns it on,
+        // off, never greyed again.
         Windows w;
-        const auto tick = [&] {
-            const Settings &s = w.state.settings();
-            return box == "SaveTextCK" ? s.saveText
-                   : box == "PrintCK"  ? s.printAtOnce
-                                       : s.showButtonWindow;
-        };
         w.state.changeSettings(
             [](Settings &s) { s.saveText = s.printAtOnce = s.showButtonWindow = Tick::Greyed; });
-        QCheckBox *check = w.find<QCheckBox>(qPrintable(box));
-        QCOMPARE(check->checkState(), Qt::PartiallyChecked);
-        QList<Tick> ticks;
-        for (int click = 0; click < 4; ++click) {
-            check->click();
-            ticks << tick();
-            QCOMPARE(check->checkState(), tick() == Tick::On ? Qt::Checked : Qt::Unchecked);
+        const Settings &s = w.state.settings();
+        for (const auto &[box, tick] : {std::pair{"SaveTextCK", &s.saveText},
+                                        {"PrintCK", &s.printAtOnce},
+                                        {"PrintScreenCK", &s.showButtonWindow}}) {
+            QCheckBox *check = w.find<QCheckBox>(box);
+            QCOMPARE(check->checkState(), Qt::PartiallyChecked);
+            for (const Tick expected : {Tick::On, Tick::Off, Tick::On}) {
+                check->click();
+                QCOMPARE(*tick, expected);
+                QCOMPARE(check->checkState(), expected == Tick::On ? Qt::Checked : Qt::Unchecked);
+            }
         }
-        QCOMPARE(ticks, (QList<Tick>{Tick::On, Tick::Off, Tick::On, Tick::Off}));
     }
 
     void messageBoxes_data()
