@@ -480,8 +480,8 @@ void AppTest::midnight_data()
         M{.nextDay = NextDay::Made, .files = {d8}, .folder = "26Dec08"});
     row("going back to yesterday's after the move is kept",
         M{.back = true, .files = {d7, d8}, .folder = "26Dec07"});
-    row("today's cannot be made: the capture stays in yesterday's",
-        M{.nextDay = NextDay::AFile, .files = {d7}, .folder = "26Dec07"});
+    row("today's cannot be made: the capture stays in yesterday's, the next tries again",
+        M{.nextDay = NextDay::AFile, .files = {d7, d8}, .folder = "26Dec08"});
     row("a text saved by hand after midnight",
         M{.byHand = true, .files = {d8}, .folder = "26Dec08"});
     row("two midnights, two folders",
@@ -507,6 +507,8 @@ void AppTest::midnight()
     }
     if (m.back)
         p.state.enterFolder(base + "/26Dec07"), p.clipboard.setText("x");
+    if (m.nextDay == NextDay::AFile) // the next capture tries again
+        QFile::remove(d8), p.clipboard.setText("y");
     QCOMPARE(textsIn(base), m.files);
     QCOMPARE(QDir(base).relativeFilePath(p.state.currentFolder()), m.folder);
     QCOMPARE(p.dialogs.shown.size(), m.byHand ? m.midnights : 0); // 保存確認 alone
