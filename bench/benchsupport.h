@@ -28,7 +28,7 @@ class Printing;
 class SettingsWindow;
 class State;
 class StorageFolders;
-}
+} // namespace snagwell
 
 namespace snagwell::bench {
 

@@ -18,8 +18,8 @@
 #include <QImageWriter>
 #include <QTemporaryDir>
 
-#include "benchsupport.h"
 #include "app/bitmapwriter.h"
+#include "benchsupport.h"
 
 namespace snagwell::bench {
 

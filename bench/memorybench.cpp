@@ -13,8 +13,8 @@
 #include <QSaveFile>
 #include <QTemporaryDir>
 
-#include "benchsupport.h"
 #include "app/bitmapwriter.h"
+#include "benchsupport.h"
 
 namespace snagwell::bench {
 

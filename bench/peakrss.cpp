@@ -21,8 +21,8 @@
 #include <QString>
 
 #include "benchsupport.h"
-#include "core/failure.h"
 #include "bmpconverter.h"
+#include "core/failure.h"
 #include "screenshot.h"
 
 namespace {
@@ -75,8 +75,7 @@ int capture(int argc, char **argv, char **args)
     using namespace snagwell;
     LibraryConverters converters(QString::fromLocal8Bit(args[0]));
     const QSize size(std::atoi(args[1]), std::atoi(args[2]));
-    const bench::CaptureFormat *format =
-        bench::captureFormatNamed(QString::fromLocal8Bit(args[3]));
+    const bench::CaptureFormat *format = bench::captureFormatNamed(QString::fromLocal8Bit(args[3]));
     if (format == nullptr) {
         std::fprintf(stderr, "unknown file type %s\n", args[3]);
         return 2;
@@ -92,8 +91,7 @@ int capture(int argc, char **argv, char **args)
     QString path;
     try {
         path = bench::capturePicture(picture, QString::fromLocal8Bit(args[4]),
-                                     QStringLiteral("OFFICE-PC"), format->format,
-                                     converters);
+                                     QStringLiteral("OFFICE-PC"), format->format, converters);
     } catch (const Failure &failure) {
         std::fprintf(stderr, "%s\n", qPrintable(failure.description()));
     }

@@ -22,9 +22,9 @@
 #include <QSaveFile>
 #include <QTemporaryDir>
 
+#include "app/bitmapwriter.h"
 #include "benchsupport.h"
 #include "screenshot.h"
-#include "app/bitmapwriter.h"
 
 extern char **environ;
 
@@ -183,7 +183,9 @@ void registerProcessBenchmarks()
         for (const Writer writer : {Writer::PngSaver, Writer::QImageWriter}) {
             const char *writerName = writer == Writer::PngSaver ? "PngSaver" : "QImageWriter";
             benchmark::RegisterBenchmark(
-                processBenchmarkName(QString::fromLatin1(picture.name), writerName).toStdString().c_str(),
+                processBenchmarkName(QString::fromLatin1(picture.name), writerName)
+                    .toStdString()
+                    .c_str(),
                 [&picture, writer](benchmark::State &s) { conversionProcess(s, picture, writer); })
                 ->UseManualTime()
                 ->Iterations(3)

@@ -29,9 +29,10 @@ int main(int argc, char **argv)
     std::string library(self, static_cast<std::size_t>(length));
     library = library.substr(0, library.rfind('/') + 1) + "libPngSaver.so";
     void *handle = ::dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
-    auto *convert = handle == nullptr ? nullptr
-                                      : reinterpret_cast<snagwell::ConverterFunction>(
-                                            ::dlsym(handle, "BmpToPng"));
+    auto *convert =
+        handle == nullptr
+            ? nullptr
+            : reinterpret_cast<snagwell::ConverterFunction>(::dlsym(handle, "BmpToPng"));
     if (convert == nullptr) {
         std::fprintf(stderr, "cannot load BmpToPng from %s\n", library.c_str());
         return 2;

@@ -55,8 +55,7 @@ Outcome runConverter(Converter converter, const std::uint8_t *data, std::size_t 
             outcome.bitsPerPixel = bitmap.bitsPerPixel();
         }
     }
-    outcome.converted =
-        converter(file.path().c_str(), outcome.destination.c_str(), option) == 1;
+    outcome.converted = converter(file.path().c_str(), outcome.destination.c_str(), option) == 1;
     if (outcome.converted && !outcome.readable)
         broken("converted a bitmap that the reader refuses");
     if (outcome.converted != exists(outcome.destination))

@@ -42,8 +42,8 @@ void checkOutput(const snagwell::fuzz::Outcome &outcome)
     int height = 0;
     int subsampling = 0;
     int colourspace = 0;
-    const int result = tjDecompressHeader3(decoder, head, got, &width, &height, &subsampling,
-                                           &colourspace);
+    const int result =
+        tjDecompressHeader3(decoder, head, got, &width, &height, &subsampling, &colourspace);
     tjDestroy(decoder);
     if (result != 0)
         snagwell::fuzz::broken("the JPEG written has no readable header");

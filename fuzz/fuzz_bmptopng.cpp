@@ -75,15 +75,14 @@ void checkOutput(const snagwell::fuzz::Outcome &outcome)
         snagwell::fuzz::broken("cannot open the PNG written");
     std::unique_ptr<spng_ctx, DecoderDeleter> png(spng_ctx_new(0));
     spng_ihdr header{};
-    const bool read = png && spng_set_png_file(png.get(), file) == 0 &&
-                      spng_get_ihdr(png.get(), &header) == 0;
+    const bool read =
+        png && spng_set_png_file(png.get(), file) == 0 && spng_get_ihdr(png.get(), &header) == 0;
     // Every row, as another decoder reads them.
     std::size_t size = 0;
     std::unique_ptr<unsigned char[]> pixels;
-    const bool decoded =
-        read && spng_decoded_image_size(png.get(), SPNG_FMT_PNG, &size) == 0 &&
-        (pixels = std::make_unique<unsigned char[]>(size),
-         spng_decode_image(png.get(), pixels.get(), size, SPNG_FMT_PNG, 0) == 0);
+    const bool decoded = read && spng_decoded_image_size(png.get(), SPNG_FMT_PNG, &size) == 0 &&
+                         (pixels = std::make_unique<unsigned char[]>(size),
+                          spng_decode_image(png.get(), pixels.get(), size, SPNG_FMT_PNG, 0) == 0);
     png.reset();
     std::fclose(file);
     if (!read)

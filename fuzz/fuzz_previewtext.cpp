@@ -26,8 +26,8 @@ namespace {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data),
-                                                     static_cast<qsizetype>(size));
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     const QString decoded = snagwell::decodeFileText(bytes);
     if (!bytes.startsWith(snagwell::utf8Bom) && decoded != snagwell::fromCp932(bytes))
         broken("a file without a byte order mark is not read as CP932");
@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (!shown.isEmpty() && !shown.endsWith(QLatin1String("\r\n")))
         broken("the preview's last line has no CR LF");
     for (qsizetype i = 0; i < shown.size(); ++i) {
-        if (shown[i] == QLatin1Char('\r') && (i + 1 == shown.size() || shown[i + 1] != QLatin1Char('\n')))
+        if (shown[i] == QLatin1Char('\r') &&
+            (i + 1 == shown.size() || shown[i + 1] != QLatin1Char('\n')))
             broken("a CR without its LF in the preview");
     }
     // The preview drops nothing but line ends.

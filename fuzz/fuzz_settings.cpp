@@ -48,9 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     if (lines.size() != snagwell::settingsLineCount)
         broken("not twelve lines");
-    if (lines != snagwell::splitSettingsLines(
-                     QByteArray::fromRawData(reinterpret_cast<const char *>(data),
-                                             static_cast<qsizetype>(size))))
+    if (lines != snagwell::splitSettingsLines(QByteArray::fromRawData(
+                     reinterpret_cast<const char *>(data), static_cast<qsizetype>(size))))
         broken("reading the file and splitting its bytes differ");
 
     for (const int at : numberLines) {

@@ -32,8 +32,7 @@ void InputFile::assign(const std::uint8_t *data, std::size_t size)
     }
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t wrote =
-            ::pwrite(m_fd, data + done, size - done, static_cast<off_t>(done));
+        const ssize_t wrote = ::pwrite(m_fd, data + done, size - done, static_cast<off_t>(done));
         if (wrote <= 0) {
             std::perror("pwrite");
             std::abort();
@@ -47,8 +46,8 @@ ScratchFolder::ScratchFolder()
     // scripts/fuzz points TMPDIR at a folder it removes afterwards, so that
     // even the folders of runs that ended in a crash are cleaned up.
     const char *base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/dev/shm") +
-                          "/snagwell-fuzz-XXXXXX";
+    std::string pattern =
+        std::string(base != nullptr && *base != '\0' ? base : "/dev/shm") + "/snagwell-fuzz-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {
         std::perror("mkdtemp");
         std::abort();
