@@ -87,6 +87,12 @@ Tick tickOf(Qt::CheckState state)
     return Tick::Off;
 }
 
+// The design's size as the least one, or what the font and style need.
+void setLeastSize(QWidget *widget, QSize design)
+{
+    widget->setMinimumSize(design.expandedTo(widget->minimumSizeHint()));
+}
+
 void setTextIfChanged(QLineEdit *edit, const QString &text)
 {
     // Setting the same text again would move the cursor of someone typing.
@@ -115,9 +121,8 @@ SettingsWindow::SettingsWindow(const SettingsWindowParts &parts, QWidget *parent
     connectState();
     // The window manager keeps the window from getting smaller than the
     // design or than its controls need; the preview column takes the rest.
-    setMinimumSize(QSize(twipsToPixels(settingsWindowMinWidth, dpiX()),
-                         twipsToPixels(settingsWindowMinHeight, dpiY()))
-                       .expandedTo(minimumSizeHint()));
+    setLeastSize(this, QSize(twipsToPixels(settingsWindowMinWidth, dpiX()),
+                             twipsToPixels(settingsWindowMinHeight, dpiY())));
     resize(minimumSize());
     showSettings();
     showFolder();
@@ -280,7 +285,7 @@ void SettingsWindow::buildControls()
 
     // The left column keeps its width; the preview column takes the rest.
     for (QPushButton *button : {m_startButton, m_stopButton, m_saveTextButton, m_resetButton})
-        button->setMinimumHeight(py(buttonRowHeight));
+        setLeastSize(button, QSize(0, py(buttonRowHeight)));
     auto *monitoring = new QHBoxLayout;
     monitoring->setSpacing(px(60));
     // In the design's proportions, as far as the captions allow.
@@ -303,11 +308,12 @@ void SettingsWindow::buildControls()
     left->addLayout(monitoring);
     left->addWidget(tabs, 1);
     left->addLayout(previewButtons);
-    leftColumn->setFixedWidth(qMax(px(leftColumnWidth), leftColumn->minimumSizeHint().width()));
+    setLeastSize(leftColumn, QSize(px(leftColumnWidth), 0));
+    leftColumn->setMaximumWidth(leftColumn->minimumWidth());
 
-    textCaption->setMinimumWidth(px(captionWidth));
+    setLeastSize(textCaption, QSize(px(captionWidth), 0));
     for (QLabel *path : {m_textPathLabel, m_picturePathLabel}) {
-        path->setMinimumHeight(py(pathHeight));
+        setLeastSize(path, QSize(0, py(pathHeight)));
         // A long path is cut at the end rather than widening the window.
         path->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     }
