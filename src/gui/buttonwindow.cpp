@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -19,13 +20,13 @@
 namespace snagwell {
 namespace {
 
-// Sizes and places in twips.
-constexpr int clientWidth = 2010;
-constexpr int clientHeight = 435;
-constexpr int buttonLeft = 360;
-constexpr int buttonTop = 50;
+// The button and the margin around it, in twips.
 constexpr int buttonWidth = 1275;
 constexpr int buttonHeight = 375;
+constexpr int marginLeft = 360;
+constexpr int marginTop = 50;
+constexpr int marginRight = 375;
+constexpr int marginBottom = 10;
 constexpr int modeCount = 3;
 
 // Positions may lie left of or above the primary screen, so both directions
@@ -94,15 +95,17 @@ ButtonWindow::ButtonWindow(const ButtonWindowParts &parts, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmPrintScreen"));
     setAttribute(Qt::WA_DeleteOnClose);
-    // A fixed frame: the window keeps its client size.
-    setFixedSize(twipsToPixelsSigned(clientWidth, dpiX()),
-                 twipsToPixelsSigned(clientHeight, dpiY()));
-
     auto *button = new QPushButton(QStringLiteral("画面保存"), this);
     button->setObjectName(QStringLiteral("PrntScrnButton"));
-    button->setGeometry(
-        twipsToPixelsSigned(buttonLeft, dpiX()), twipsToPixelsSigned(buttonTop, dpiY()),
-        twipsToPixelsSigned(buttonWidth, dpiX()), twipsToPixelsSigned(buttonHeight, dpiY()));
+    button->setMinimumSize(twipsToPixelsSigned(buttonWidth, dpiX()),
+                           twipsToPixelsSigned(buttonHeight, dpiY()));
+    // A fixed frame, as large as the button and its margin.
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(
+        twipsToPixelsSigned(marginLeft, dpiX()), twipsToPixelsSigned(marginTop, dpiY()),
+        twipsToPixelsSigned(marginRight, dpiX()), twipsToPixelsSigned(marginBottom, dpiY()));
+    layout->addWidget(button);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     button->setToolTip(
         QStringLiteral("画面を保存します。余白を右クリックするとファイル名を切り替えます。"));
     // Only the margin answers the right button: a button passes the

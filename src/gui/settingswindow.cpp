@@ -87,6 +87,12 @@ Tick tickOf(Qt::CheckState state)
     return Tick::Off;
 }
 
+// The design's size as the least one, or what the font and style need.
+void setLeastSize(QWidget *widget, QSize design)
+{
+    widget->setMinimumSize(design.expandedTo(widget->minimumSizeHint()));
+}
+
 void setTextIfChanged(QLineEdit *edit, const QString &text)
 {
     // Setting the same text again would move the cursor of someone typing.
@@ -94,18 +100,13 @@ void setTextIfChanged(QLineEdit *edit, const QString &text)
         edit->setText(text);
 }
 
-// Places of the controls that stay where they are, in twips. The preview
-// column starts at previewLeft; its widths and the picture's height follow
-// the window.
-constexpr int margin = 120;
-constexpr int leftWidth = 2760;
-constexpr int previewLeft = 3000;
+// The design's measures in twips: the layouts never make a control smaller,
+// and give the room a larger font needs.
+constexpr int leftColumnWidth = 2760;
+constexpr int buttonRowHeight = 375;
 constexpr int captionWidth = 975;
-constexpr int labelRowHeight = 270;
-constexpr int textTop = 345;
+constexpr int pathHeight = 270;
 constexpr int textHeight = 960;
-constexpr int imageRowTop = 1365;
-constexpr int pictureTop = 1650;
 
 } // namespace
 
@@ -118,9 +119,11 @@ SettingsWindow::SettingsWindow(const SettingsWindowParts &parts, QWidget *parent
     buildMenus();
     connectControls();
     connectState();
-    resize(twipsToPixels(settingsWindowMinWidth, dpiX()),
-           twipsToPixels(settingsWindowMinHeight, dpiY()));
-    stretchPreview();
+    // The window manager keeps the window from getting smaller than the
+    // design or than its controls need; the preview column takes the rest.
+    setLeastSize(this, QSize(twipsToPixels(settingsWindowMinWidth, dpiX()),
+                             twipsToPixels(settingsWindowMinHeight, dpiY())));
+    resize(minimumSize());
     showSettings();
     showFolder();
     showText();
@@ -151,11 +154,8 @@ void SettingsWindow::buildControls()
     m_startButton = named<QPushButton>(QStringLiteral("Command1"),
                                        QStringLiteral("クリップボード監視"), central);
     m_stopButton = named<QPushButton>(QStringLiteral("Command2"), QStringLiteral("解除"), central);
-    m_startButton->setGeometry(px(margin), py(60), px(1695), py(375));
-    m_stopButton->setGeometry(px(margin + 1755), py(60), px(leftWidth - 1755), py(375));
 
     auto *tabs = new QTabWidget(central);
-    tabs->setGeometry(px(margin), py(495), px(leftWidth), py(5985));
 
     // Page 1: where captures go.
     auto *browsePage = new QWidget;
@@ -266,8 +266,6 @@ void SettingsWindow::buildControls()
         named<QPushButton>(QStringLiteral("btnSaveText"), QStringLiteral("テキスト保存"), central);
     m_resetButton =
         named<QPushButton>(QStringLiteral("btnReset"), QStringLiteral("表示リセット"), central);
-    m_saveTextButton->setGeometry(px(margin), py(6540), px(1335), py(375));
-    m_resetButton->setGeometry(px(margin + 1425), py(6540), px(leftWidth - 1425), py(375));
 
     // The preview column.
     QLabel *textCaption =
@@ -285,15 +283,59 @@ void SettingsWindow::buildControls()
     m_pictureArea->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_pictureArea->setBackgroundRole(QPalette::Dark);
 
-    textCaption->setGeometry(px(previewLeft), py(60), px(captionWidth), py(labelRowHeight));
-    m_textPathLabel->setGeometry(px(previewLeft + captionWidth), py(60), px(6300),
-                                 py(labelRowHeight));
-    m_textView->setGeometry(px(previewLeft), py(textTop), px(7275), py(textHeight));
-    pictureCaption->setGeometry(px(previewLeft), py(imageRowTop), px(captionWidth),
-                                py(labelRowHeight));
-    m_picturePathLabel->setGeometry(px(previewLeft + captionWidth), py(imageRowTop), px(6300),
-                                    py(labelRowHeight));
-    m_pictureArea->setGeometry(px(previewLeft), py(pictureTop), px(7275), py(5325));
+    // The left column keeps its width; the preview column takes the rest.
+    for (QPushButton *button : {m_startButton, m_stopButton, m_saveTextButton, m_resetButton})
+        setLeastSize(button, QSize(0, py(buttonRowHeight)));
+    auto *monitoring = new QHBoxLayout;
+    monitoring->setSpacing(px(60));
+    // In the design's proportions, as far as the captions allow.
+    monitoring->addWidget(m_startButton, 1695);
+    monitoring->addWidget(m_stopButton, 1005);
+    auto *previewButtons = new QHBoxLayout;
+    previewButtons->setSpacing(px(90));
+    previewButtons->addWidget(m_saveTextButton, 1);
+    previewButtons->addWidget(m_resetButton, 1);
+    // Lists are as wide as their column, whatever their entries.
+    for (QComboBox *list : tabs->findChildren<QComboBox *>()) {
+        QSizePolicy policy = list->sizePolicy();
+        policy.setHorizontalPolicy(QSizePolicy::Ignored);
+        list->setSizePolicy(policy);
+    }
+    auto *leftColumn = new QWidget(central);
+    auto *left = new QVBoxLayout(leftColumn);
+    left->setContentsMargins(QMargins());
+    left->setSpacing(py(60));
+    left->addLayout(monitoring);
+    left->addWidget(tabs, 1);
+    left->addLayout(previewButtons);
+    setLeastSize(leftColumn, QSize(px(leftColumnWidth), 0));
+    leftColumn->setMaximumWidth(leftColumn->minimumWidth());
+
+    setLeastSize(textCaption, QSize(px(captionWidth), 0));
+    for (QLabel *path : {m_textPathLabel, m_picturePathLabel}) {
+        setLeastSize(path, QSize(0, py(pathHeight)));
+        // A long path is cut at the end rather than widening the window.
+        path->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
+    m_textView->setFixedHeight(py(textHeight));
+    auto *preview = new QGridLayout;
+    preview->setHorizontalSpacing(0);
+    preview->setVerticalSpacing(py(15));
+    preview->addWidget(textCaption, 0, 0);
+    preview->addWidget(m_textPathLabel, 0, 1);
+    preview->addWidget(m_textView, 1, 0, 1, 2);
+    preview->setRowMinimumHeight(2, py(30));
+    preview->addWidget(pictureCaption, 3, 0);
+    preview->addWidget(m_picturePathLabel, 3, 1);
+    preview->addWidget(m_pictureArea, 4, 0, 1, 2);
+    preview->setRowStretch(4, 1);
+    preview->setColumnStretch(1, 1);
+
+    auto *columns = new QHBoxLayout(central);
+    columns->setContentsMargins(px(120), py(60), px(150), py(60));
+    columns->setSpacing(px(120));
+    columns->addWidget(leftColumn);
+    columns->addLayout(preview, 1);
 }
 
 void SettingsWindow::buildMenus()
@@ -567,45 +609,6 @@ void SettingsWindow::closeEvent(QCloseEvent *event)
         return;
     }
     event->accept();
-}
-
-void SettingsWindow::resizeEvent(QResizeEvent *event)
-{
-    QMainWindow::resizeEvent(event);
-    stretchPreview();
-}
-
-void SettingsWindow::changeEvent(QEvent *event)
-{
-    QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange)
-        stretchPreview();
-}
-
-void SettingsWindow::stretchPreview()
-{
-    const QSize outer = frameGeometry().size();
-    const QSize frame = outer - size();
-    const PreviewStretch r = previewStretchFor(isMinimized(), pixelsToTwips(outer.width(), dpiX()),
-                                               pixelsToTwips(outer.height(), dpiY()));
-    switch (r.action) {
-    case PreviewStretch::Action::None:
-        return;
-    case PreviewStretch::Action::SetWidth:
-        resize(twipsToPixels(r.value, dpiX()) - frame.width(), height());
-        return;
-    case PreviewStretch::Action::SetHeight:
-        resize(width(), twipsToPixels(r.value, dpiY()) - frame.height());
-        return;
-    case PreviewStretch::Action::Stretch:
-        m_textPathLabel->resize(twipsToPixels(r.textPathWidth, dpiX()), m_textPathLabel->height());
-        m_textView->resize(twipsToPixels(r.textWidth, dpiX()), m_textView->height());
-        m_picturePathLabel->resize(twipsToPixels(r.picturePathWidth, dpiX()),
-                                   m_picturePathLabel->height());
-        m_pictureArea->resize(twipsToPixels(r.pictureWidth, dpiX()),
-                              twipsToPixels(r.pictureHeight, dpiY()));
-        return;
-    }
 }
 
 } // namespace snagwell

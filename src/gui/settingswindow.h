@@ -62,8 +62,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void changeEvent(QEvent *event) override;
 
 private:
     void buildControls();
@@ -77,7 +75,6 @@ private:
     void showPrinters();
     void showAbout();
     void showCaptureProblem();
-    void stretchPreview();
     int dpiX() const;
     int dpiY() const;
 

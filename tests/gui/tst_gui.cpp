@@ -189,6 +189,40 @@ private Q_SLOTS:
         QCOMPARE(versionText("2.00.04"), "ﾊﾞｰｼﾞｮﾝ 2.0.4");
     }
 
+    void windowsMakeRoomForALargeFont()
+    {
+        // Each control of the settings window gets what its caption needs
+        // (paths, lists and boxes show what fits) and covers no other; the
+        // preview takes what the window gains.
+        const QFont font = QApplication::font();
+        const auto restore = qScopeGuard([&] { QApplication::setFont(font); });
+        QApplication::setFont(QFont(font.family(), font.pointSize() * 2));
+        Windows w;
+        w.settings.show();
+        const QRegularExpression named("^(?!qt_)."); // not Qt's own parts
+        const auto shown = [](QWidget *x) { return x->isVisible() && !x->isWindow(); };
+        auto *tabs = w.settings.findChild<QTabWidget *>();
+        for (int page = 0; page < tabs->count(); tabs->setCurrentIndex(++page))
+            for (QWidget *x : w.settings.findChildren<QWidget *>(named)) {
+                const QSize need = x->minimumSizeHint();
+                QVERIFY2(!shown(x) || qobject_cast<QAbstractScrollArea *>(x) ||
+                             ((x->sizePolicy().horizontalPolicy() == QSizePolicy::Ignored ||
+                               x->width() >= need.width()) &&
+                              x->height() >= need.height()),
+                         qPrintable(x->objectName()));
+                for (QWidget *y : x->parentWidget()->findChildren<QWidget *>(named))
+                    QVERIFY2(x == y || !shown(x) || !shown(y) ||
+                                 y->parentWidget() != x->parentWidget() ||
+                                 !x->geometry().intersects(y->geometry()),
+                             qPrintable(x->objectName() + " " + y->objectName()));
+            }
+        const QSize picture = w.find<QWidget>("Picture1")->size();
+        const QRect left = tabs->geometry();
+        w.settings.resize(w.settings.size() + QSize(100, 50));
+        QTRY_COMPARE(w.find<QWidget>("Picture1")->size(), picture + QSize(100, 50));
+        QCOMPARE(tabs->geometry(), left.adjusted(0, 0, 0, 50));
+    }
+
     void largePicturesAreDecoded()
     {
         // Past Qt's 128 MB default, up to what the converters take: the limit
