@@ -82,6 +82,8 @@ private Q_SLOTS:
     void displayLoss();
     void abruptExit_data();
     void abruptExit();
+    void screenshot_data();
+    void screenshot();
 };
 
 void AppTest::capture_data()
@@ -570,6 +572,64 @@ void AppTest::abruptExit()
     QCOMPARE(::waitpid(child, &status, 0), child);
     QFile ran(dir.filePath("ran"));
     QTEST(ran.open(QIODevice::ReadOnly) ? ran.readAll() : QByteArray(), "ran");
+}
+
+void AppTest::screenshot_data()
+{
+    QTest::addColumn<bool>("x11");     // X11 gives a picture
+    QTest::addColumn<int>("clicks");   // before the portal answers
+    QTest::addColumn<int>("response"); // the portal's answer, -1: no portal
+    QTest::addColumn<QString>("file"); // what the portal's file holds
+    QTest::addColumn<int>("requests"); // the portal was asked
+    QTest::addColumn<QString>("told"); // the start of the one notice
+    QTest::addColumn<QStringList>("files");
+    const QString no = "画面を取得できませんでした: ";
+    const QStringList jpg{"user001.jpg"}, none;
+    QTest::newRow("X11 picture, the portal not asked") << true << 1 << 0 << "" << 0 << "" << jpg;
+    QTest::newRow("X11 gives nothing: the portal's") << false << 1 << 0 << "png" << 1 << "" << jpg;
+    QTest::newRow("clicks while pending join it") << false << 3 << 0 << "png" << 1 << "" << jpg;
+    QTest::newRow("refused is told") << false << 1 << 1 << "png" << 1 << no + "撮影が拒否" << none;
+    QTest::newRow("failed is told")
+        << false << 1 << 2 << "" << 1 << no + "デスクトップが撮影に失敗" << none;
+    QTest::newRow("unreadable is told")
+        << false << 1 << 0 << "junk" << 1 << no + "撮影された画像を読み込めません" << none;
+    QTest::newRow("no portal is told")
+        << false << 1 << -1 << "" << 1 << no + "ポータルがない" << none;
+}
+
+void AppTest::screenshot()
+{
+    QFETCH(int, response);
+    QFETCH(QString, file);
+    QFETCH(QString, told);
+    QFETCH(QStringList, files);
+    Program p;
+    p.start();
+    QImage red(64, 48, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QFETCH(bool, x11);
+    if (x11)
+        p.screen.screen = red;
+    const QString answer = p.dir.filePath("Screenshot.png");
+    QVERIFY(file != "png" || red.save(answer));
+    QVERIFY(file != "junk" || QFile(answer).open(QIODevice::WriteOnly));
+    QFETCH(int, clicks);
+    for (int i = 0; i < clicks; ++i)
+        p.recorder.takeScreenshot();
+    QTEST(p.portal.requests, "requests");
+    if (response < 0)
+        Q_EMIT p.portal.failed("ポータルがない");
+    else if (p.portal.requests > 0)
+        p.portal.answer(uint(response), answer);
+    QCOMPARE(p.trayIcon.notices.size(), told.isEmpty() ? 0 : 1);
+    QVERIFY(p.trayIcon.notices.value(0, "").startsWith(told));
+    QVERIFY(!QFileInfo::exists(answer)); // never left among the user's pictures
+    QCOMPARE(filesIn(p.state.currentFolder()), files);
+    if (!files.isEmpty())
+        QCOMPARE(QImage(p.file(files[0])).size(), red.size());
+    // Nothing stays pending: the next click asks again.
+    p.recorder.takeScreenshot();
+    QCOMPARE(p.portal.requests, x11 ? 0 : 2);
 }
 
 QTEST_GUILESS_MAIN(AppTest)

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <functional>
 #include <stdexcept>
@@ -115,10 +116,34 @@ struct FixedNames final : SystemNames
     QString userName() const override { return QStringLiteral("user"); }
 };
 
+// Answers at once: its picture, or a failure where it has none.
 struct FixedScreen final : ScreenGrabber
 {
-    QImage grabVirtualScreen() override { return screen; }
+    void take() override
+    {
+        if (screen.isNull())
+            Q_EMIT failed("X11 の画面を読み取れません");
+        else
+            Q_EMIT taken(screen);
+    }
     QImage screen;
+};
+
+// The desktop's screenshot portal without the bus: answers when told, read
+// as the real one reads the desktop's answer.
+struct ScriptedPortal final : ScreenGrabber
+{
+    void take() override { ++requests; }
+    void answer(uint response, const QString &file)
+    {
+        const PortalAnswer given =
+            readPortalAnswer(response, {{"uri", QUrl::fromLocalFile(file).toString()}});
+        if (given.picture.isNull())
+            Q_EMIT failed(given.reason);
+        else
+            Q_EMIT taken(given.picture);
+    }
+    int requests = 0;
 };
 
 struct FixedLock final : InstanceLock
@@ -205,6 +230,7 @@ struct Program
     FixedClock clock;
     FixedNames names;
     FixedScreen screen;
+    ScriptedPortal portal;
     FixedLock lock;
     ScriptedConverters converters;
     RecordingPrinters printers;
@@ -214,7 +240,7 @@ struct Program
     Printing printing{state, printers, dialogs};
     FileViewer viewer{state, dialogs};
     CaptureRecorder recorder{state,
-                             {clipboard, screen, converters, clock, dialogs, trayIcon},
+                             {clipboard, screen, portal, converters, clock, dialogs, trayIcon},
                              headers,
                              printing,
                              folders};
