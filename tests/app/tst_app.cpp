@@ -576,59 +576,47 @@ void AppTest::abruptExit()
 
 void AppTest::screenshot_data()
 {
-    QTest::addColumn<bool>("x11");     // X11 gives a picture
-    QTest::addColumn<int>("clicks");   // before the portal answers
-    QTest::addColumn<int>("response"); // the portal's answer, -1: no portal
-    QTest::addColumn<QString>("file"); // what the portal's file holds
-    QTest::addColumn<int>("requests"); // the portal was asked
-    QTest::addColumn<QString>("told"); // the start of the one notice
-    QTest::addColumn<QStringList>("files");
-    const QString no = "画面を取得できませんでした: ";
-    const QStringList jpg{"user001.jpg"}, none;
-    QTest::newRow("X11 picture, the portal not asked") << true << 1 << 0 << "" << 0 << "" << jpg;
-    QTest::newRow("X11 gives nothing: the portal's") << false << 1 << 0 << "png" << 1 << "" << jpg;
-    QTest::newRow("clicks while pending join it") << false << 3 << 0 << "png" << 1 << "" << jpg;
-    QTest::newRow("refused is told") << false << 1 << 1 << "png" << 1 << no + "撮影が拒否" << none;
-    QTest::newRow("failed is told")
-        << false << 1 << 2 << "" << 1 << no + "デスクトップが撮影に失敗" << none;
-    QTest::newRow("unreadable is told")
-        << false << 1 << 0 << "junk" << 1 << no + "撮影された画像を読み込めません" << none;
-    QTest::newRow("no portal is told")
-        << false << 1 << -1 << "" << 1 << no + "ポータルがない" << none;
+    QTest::addColumn<bool>("x11");      // X11 gives a picture
+    QTest::addColumn<uint>("response"); // the portal's answer
+    QTest::addColumn<bool>("png");      // its file holds a picture, else junk
+    QTest::addColumn<QString>("told");  // the reason told; none: the picture is saved
+    QTest::newRow("X11 picture, the portal not asked") << true << 0u << true << "";
+    QTest::newRow("X11 gives nothing: the portal's") << false << 0u << true << "";
+    QTest::newRow("refused is told") << false << 1u << true << "撮影が拒否されました";
+    QTest::newRow("failed is told") << false << 2u << true << "デスクトップが撮影に失敗しました";
+    QTest::newRow("unreadable is told") << false << 0u << false << "撮影された画像を読み込めません";
 }
 
 void AppTest::screenshot()
 {
-    QFETCH(int, response);
-    QFETCH(QString, file);
+    QFETCH(bool, x11);
+    QFETCH(bool, png);
     QFETCH(QString, told);
-    QFETCH(QStringList, files);
     Program p;
     p.start();
+    p.portal.later = true;
     QImage red(64, 48, QImage::Format_RGB32);
     red.fill(Qt::red);
-    QFETCH(bool, x11);
-    if (x11)
-        p.screen.screen = red;
+    p.screen.screen = x11 ? red : QImage();
     const QString answer = p.dir.filePath("Screenshot.png");
-    QVERIFY(file != "png" || red.save(answer));
-    QVERIFY(file != "junk" || QFile(answer).open(QIODevice::WriteOnly));
-    QFETCH(int, clicks);
-    for (int i = 0; i < clicks; ++i)
-        p.recorder.takeScreenshot();
-    QTEST(p.portal.requests, "requests");
-    if (response < 0)
-        Q_EMIT p.portal.failed("ポータルがない");
-    else if (p.portal.requests > 0)
-        p.portal.answer(uint(response), answer);
-    QCOMPARE(p.trayIcon.notices.size(), told.isEmpty() ? 0 : 1);
-    QVERIFY(p.trayIcon.notices.value(0, "").startsWith(told));
-    QVERIFY(!QFileInfo::exists(answer)); // never left among the user's pictures
-    QCOMPARE(filesIn(p.state.currentFolder()), files);
-    if (!files.isEmpty())
-        QCOMPARE(QImage(p.file(files[0])).size(), red.size());
-    // Nothing stays pending: the next click asks again.
+    QVERIFY(png ? red.save(answer) : QFile(answer).open(QIODevice::WriteOnly));
     p.recorder.takeScreenshot();
+    if (!x11)
+        p.recorder.takeScreenshot(); // joins the pending request
+    QCOMPARE(p.portal.requests, x11 ? 0 : 1);
+    QFETCH(uint, response);
+    const PortalAnswer given =
+        readPortalAnswer(response, {{"uri", QUrl::fromLocalFile(answer).toString()}});
+    if (!x11 && given.picture.isNull())
+        Q_EMIT p.portal.failed(given.reason);
+    else if (!x11)
+        Q_EMIT p.portal.taken(given.picture);
+    QCOMPARE(p.trayIcon.notices.size(), told.isEmpty() ? 0 : 1);
+    QVERIFY(told.isEmpty() ||
+            p.trayIcon.notices[0].startsWith("画面を取得できませんでした: " + told));
+    QVERIFY(!QFileInfo::exists(answer)); // never left among the user's pictures
+    QCOMPARE(filesIn(p.state.currentFolder()).size(), told.isEmpty() ? 1 : 0);
+    p.recorder.takeScreenshot(); // nothing stays pending: it asks again
     QCOMPARE(p.portal.requests, x11 ? 0 : 2);
 }
 
