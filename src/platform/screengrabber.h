@@ -23,8 +23,8 @@ Q_SIGNALS:
 };
 
 // Through the X11 server, answered at once. A Wayland session's XWayland
-// shows no real screen (at most its own windows), so there it fails without
-// trying.
+// shows no real screen (sway's gives a black picture), so there it fails
+// without trying.
 class QtScreenGrabber final : public ScreenGrabber
 {
     Q_OBJECT
