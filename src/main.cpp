@@ -99,7 +99,8 @@ int main(int argc, char *argv[])
     SystemPrinters printers;
     SystemClipboard clipboard;
     LibraryConverters converters;
-    QtScreenGrabber screenGrabber;
+    QtScreenGrabber screenGrabber(isWaylandSession([](const char *name) { return qgetenv(name); }));
+    PortalScreenGrabber screenPortal;
     DesktopSystemInformation systemInformation;
     ShutdownRequests shutdownRequests;
 
@@ -108,9 +109,9 @@ int main(int argc, char *argv[])
     StorageFolders folders(state, dialogs, clock);
     Printing printing(state, printers, dialogs);
     FileViewer viewer(state, dialogs);
-    CaptureRecorder recorder(state,
-                             {clipboard, screenGrabber, converters, clock, dialogs, trayIcon},
-                             headers, printing, folders);
+    CaptureRecorder recorder(
+        state, {clipboard, screenGrabber, screenPortal, converters, clock, dialogs, trayIcon},
+        headers, printing, folders);
     Lifecycle lifecycle(state, {dialogs, instanceLock, trayIcon},
                         {folders, headers, printing, recorder}, executableName);
 

@@ -31,6 +31,14 @@ CaptureRecorder::CaptureRecorder(State &state, const Ports &ports, HeaderChoice 
 {
     m_missedLater.setSingleShot(true);
     connect(&m_missedLater, &QTimer::timeout, this, &CaptureRecorder::tellMissedChanges);
+    connect(&m_ports.screenGrabber, &ScreenGrabber::taken, this, &CaptureRecorder::putScreenshot);
+    connect(&m_ports.screenGrabber, &ScreenGrabber::failed, &m_ports.screenPortal,
+            &ScreenGrabber::take);
+    connect(&m_ports.screenPortal, &ScreenGrabber::taken, this, &CaptureRecorder::putScreenshot);
+    connect(&m_ports.screenPortal, &ScreenGrabber::failed, this, [this](const QString &reason) {
+        m_screenshotPending = false;
+        tellNoScreen(reason);
+    });
 }
 
 void CaptureRecorder::start()
@@ -206,14 +214,34 @@ void CaptureRecorder::saveShownTextAsked()
 
 void CaptureRecorder::takeScreenshot()
 {
+    if (m_screenshotPending)
+        return;
     // X11 answers no key with a screenshot on the clipboard, so the picture
     // is taken here. Emptying first keeps an old picture from being taken
     // for the new one when the grab fails.
     m_ports.clipboard.clear();
-    const QImage screen = m_ports.screenGrabber.grabVirtualScreen();
-    if (!screen.isNull())
-        m_ports.clipboard.setImage(screen);
-    QCoreApplication::processEvents();
+    m_screenshotPending = true;
+    m_ports.screenGrabber.take();
+}
+
+void CaptureRecorder::putScreenshot(const QImage &picture)
+{
+    m_screenshotPending = false;
+    // Later answers come from the event loop, which no failure may reach.
+    try {
+        m_ports.clipboard.setImage(picture);
+        QCoreApplication::processEvents();
+    } catch (const std::exception &error) {
+        tellNoScreen(describe(error));
+    }
+}
+
+void CaptureRecorder::tellNoScreen(const QString &reason)
+{
+    try {
+        tell(QStringLiteral("画面を取得できませんでした: ") + reason);
+    } catch (...) {
+    }
 }
 
 } // namespace snagwell

@@ -28,7 +28,8 @@ public:
     struct Ports
     {
         Clipboard &clipboard;
-        ScreenGrabber &screenGrabber;
+        ScreenGrabber &screenGrabber; // the X11 one
+        ScreenGrabber &screenPortal;  // where X11 gives nothing
         Converters &converters;
         Clock &clock;
         Dialogs &dialogs;
@@ -57,7 +58,11 @@ public:
     void saveShownTextAsked();
     // Button "画面保存": the clipboard is emptied, then a picture of the
     // whole virtual screen is put there, and pending events run once, so
-    // that monitoring captures the picture before this returns.
+    // that monitoring captures the picture. X11 answers before this returns;
+    // where it gives nothing (a Wayland session), the desktop's portal
+    // answers later, and a click meanwhile joins the pending request: its
+    // one picture answers both. A screen that cannot be had is told as a
+    // failed capture is, each time.
     void takeScreenshot();
 
 private:
@@ -66,6 +71,8 @@ private:
     QString nextCapturePath() const;
     void tell(const QString &message);
     void tellMissedChanges();
+    void putScreenshot(const QImage &picture);
+    void tellNoScreen(const QString &reason);
 
     State &m_state;
     Ports m_ports;
@@ -76,6 +83,7 @@ private:
     QDateTime m_lastTold;
     int m_missedChanges = 0; // not yet told
     QTimer m_missedLater;
+    bool m_screenshotPending = false;
 };
 
 } // namespace snagwell

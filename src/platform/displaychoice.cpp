@@ -6,6 +6,12 @@
 
 namespace snagwell {
 
+bool isWaylandSession(const std::function<QByteArray(const char *)> &environment)
+{
+    return !environment("WAYLAND_DISPLAY").isEmpty() ||
+           environment("XDG_SESSION_TYPE") == "wayland";
+}
+
 DisplayChoice chooseDisplay(const std::function<QByteArray(const char *)> &environment)
 {
     const QByteArray platform = environment("QT_QPA_PLATFORM");
@@ -14,8 +20,7 @@ DisplayChoice chooseDisplay(const std::function<QByteArray(const char *)> &envir
     if (!platform.isEmpty() && !platform.startsWith("wayland"))
         return {};
     const bool x11 = !environment("DISPLAY").isEmpty();
-    const bool wayland = !environment("WAYLAND_DISPLAY").isEmpty() ||
-                         environment("XDG_SESSION_TYPE") == "wayland" || !platform.isEmpty();
+    const bool wayland = isWaylandSession(environment) || !platform.isEmpty();
     if (x11)
         return {wayland ? DisplayChoice::Kind::ForceX11 : DisplayChoice::Kind::AsIs, {}};
     if (wayland)

@@ -23,6 +23,9 @@ struct DisplayChoice
 // environment: the value of an environment variable, empty when unset.
 DisplayChoice chooseDisplay(const std::function<QByteArray(const char *)> &environment);
 
+// Whether the desktop session is Wayland, whatever display the program uses.
+bool isWaylandSession(const std::function<QByteArray(const char *)> &environment);
+
 // Applies the choice before the application object is made: forcing X11
 // sets QT_QPA_PLATFORM.
 void applyDisplayChoice(const DisplayChoice &choice);

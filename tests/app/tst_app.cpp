@@ -196,6 +196,8 @@ private Q_SLOTS:
     void abruptExit_data();
     void abruptExit();
     void thousandPicturesInOneRun();
+    void screenshot_data();
+    void screenshot();
 };
 
 void AppTest::capture_data()
@@ -734,6 +736,52 @@ void AppTest::thousandPicturesInOneRun()
 #if !defined(__SANITIZE_ADDRESS__)
     QVERIFY2(growth < 10 * 1024 * 1024, qPrintable(QString::number(growth)));
 #endif
+}
+
+void AppTest::screenshot_data()
+{
+    QTest::addColumn<bool>("x11");      // X11 gives a picture
+    QTest::addColumn<uint>("response"); // the portal's answer
+    QTest::addColumn<bool>("png");      // its file holds a picture, else junk
+    QTest::addColumn<QString>("told");  // the reason told; none: the picture is saved
+    QTest::newRow("X11 picture, the portal not asked") << true << 0u << true << "";
+    QTest::newRow("X11 gives nothing: the portal's") << false << 0u << true << "";
+    QTest::newRow("refused is told") << false << 1u << true << "撮影が拒否されました";
+    QTest::newRow("failed is told") << false << 2u << true << "デスクトップが撮影に失敗しました";
+    QTest::newRow("unreadable is told") << false << 0u << false << "撮影された画像を読み込めません";
+}
+
+void AppTest::screenshot()
+{
+    QFETCH(bool, x11);
+    QFETCH(bool, png);
+    QFETCH(QString, told);
+    Program p;
+    p.start();
+    p.portal.later = true;
+    QImage red(64, 48, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    p.screen.screen = x11 ? red : QImage();
+    const QString answer = p.dir.filePath("Screenshot.png");
+    QVERIFY(png ? red.save(answer) : QFile(answer).open(QIODevice::WriteOnly));
+    p.recorder.takeScreenshot();
+    if (!x11)
+        p.recorder.takeScreenshot(); // joins the pending request
+    QCOMPARE(p.portal.requests, x11 ? 0 : 1);
+    QFETCH(uint, response);
+    const PortalAnswer given =
+        readPortalAnswer(response, {{"uri", QUrl::fromLocalFile(answer).toString()}});
+    if (!x11 && given.picture.isNull())
+        Q_EMIT p.portal.failed(given.reason);
+    else if (!x11)
+        Q_EMIT p.portal.taken(given.picture);
+    QCOMPARE(p.trayIcon.notices.size(), told.isEmpty() ? 0 : 1);
+    QVERIFY(told.isEmpty() ||
+            p.trayIcon.notices[0].startsWith("画面を取得できませんでした: " + told));
+    QVERIFY(!QFileInfo::exists(answer)); // never left among the user's pictures
+    QCOMPARE(filesIn(p.state.currentFolder()).size(), told.isEmpty() ? 1 : 0);
+    p.recorder.takeScreenshot(); // nothing stays pending: it asks again
+    QCOMPARE(p.portal.requests, x11 ? 0 : 2);
 }
 
 QTEST_GUILESS_MAIN(AppTest)

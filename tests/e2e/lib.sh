@@ -6,7 +6,7 @@ SNAGWELL=$(realpath "${1:?usage: $0 <path to snagwell>}")
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/snagwell-e2e.XXXXXX")
 export XDG_RUNTIME_DIR=$WORK/xdg LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-unset WAYLAND_DISPLAY
+unset WAYLAND_DISPLAY XDG_SESSION_TYPE
 # The machine's own print system and its printers are not this test's: the
 # program asks a socket where nothing listens, unless the test starts a
 # scheduler of its own there (printing.sh).
