@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/numbers.h"
+
 namespace snagwell {
 
 // Sizes of the settings window, in twips (1/1440 inch).
@@ -43,16 +45,6 @@ constexpr PreviewStretch previewStretchFor(bool minimized, int width, int height
     r.pictureWidth = width - settingsWindowMinWidth + 7275;
     r.pictureHeight = height - settingsWindowMinHeight + 5325;
     return r;
-}
-
-// Twips and pixels at a logical DPI (15 twips a pixel at 96).
-constexpr int twipsToPixels(int twips, int dpi)
-{
-    return (twips * dpi + 720) / 1440;
-}
-constexpr int pixelsToTwips(int pixels, int dpi)
-{
-    return dpi > 0 ? (pixels * 1440 + dpi / 2) / dpi : pixels * 15;
 }
 
 } // namespace snagwell

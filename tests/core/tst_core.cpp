@@ -14,11 +14,11 @@
 
 #include "core/ansicodepage.h"
 #include "core/capturefiles.h"
-#include "core/commandline.h"
 #include "core/dayfolders.h"
 #include "core/deletion.h"
 #include "core/failure.h"
 #include "core/naming.h"
+#include "core/numbers.h"
 #include "core/preview.h"
 #include "core/printerchoice.h"
 #include "core/traytip.h"
@@ -27,7 +27,7 @@ using namespace snagwell;
 
 namespace {
 
-constexpr qint16 refused = 7777; // a number line that does not read
+constexpr int refused = 7777; // a number line that does not read
 
 // Tables of answers: each row names what one call must answer, then makes it.
 using Answer = std::function<QVariant()>;
@@ -109,7 +109,7 @@ QVariant writeOnto(const QStringList &entries)
     populate(dir.path(), entries);
     QString outcome = "written [";
     try {
-        writeFileAtomically(dir.filePath("f"), QByteArray());
+        saveFileWhole(dir.filePath("f"), QByteArray());
     } catch (const Failure &) {
         outcome = "refused [";
     }
@@ -217,12 +217,6 @@ private Q_SLOTS:
         same("yen sign, a backslash in CP932", fileOf("/¥|" + defaults.section('|', 1), true));
         same("U+FEFF first",
              fileOf(QChar(0xFEFF) + QString("/h|") + defaults.section('|', 1), true));
-        row("plus sign", 1, [] { return parseNumberLine("+1").value_or(refused); });
-        row("2.5 half to even", 2, [] { return parseNumberLine("2.5").value_or(refused); });
-        row("3.5 half to even", 4, [] { return parseNumberLine("3.5").value_or(refused); });
-        row("exponent", refused, [] { return parseNumberLine("1e3").value_or(refused); });
-        row("beyond 16 bits", refused, [] { return parseNumberLine("40000").value_or(refused); });
-        row("full-width digit", refused, [] { return parseNumberLine("１").value_or(refused); });
         row("trailing comma", QStringList{"A", ""}, [] { return splitRegisteredNames("A,"); });
         row("empty names line", QStringList{""}, [] { return splitRegisteredNames(""); });
         row("replaced whole", "written [] f", [] { return writeOnto({"f"}); });
@@ -240,7 +234,7 @@ private Q_SLOTS:
                 first = readSettingsLines(file).first();
             } catch (const Failure &) {
             }
-            writeFileAtomically(file, "new");
+            saveFileWhole(file, "new");
             return found + first +
                    (QFileInfo(file).isSymLink() ? ", link kept" : ", link replaced") + ", target " +
                    contents(dir.filePath("target"));
@@ -251,6 +245,47 @@ private Q_SLOTS:
                 [folder] { return settingsFileBytes(folder, Settings()); });
     }
     void settingsFile() { compareAnswer(); }
+
+    // One reader for the numbers of the settings file, the button window's
+    // place and the running number; twips as pixels and back at a DPI.
+    void numbers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<int>("dpi");
+        QTest::addColumn<int>("pixels");
+        QTest::addColumn<int>("twips"); // the pixels back as twips
+        const auto row = [](const char *text, int number, int dpi = 96, int pixels = 0,
+                            int twips = 0) {
+            QTest::newRow(text) << QString(text) << number << dpi << pixels << twips;
+        };
+        row("1500", 1500, 96, 100, 1500);
+        row("3000", 3000, 144, 300, 3000);
+        row(" 7 ", 7, 96, 0, 0); // less than half a pixel
+        row("8", 8, 96, 1, 15);
+        row("-8", -8, 96, -1, -15); // left of the screen rounds alike
+        row("2.5", 2, 0, 0, 0);     // half to even; no screen counts as 96 DPI
+        row("3.5", 4, 0, 0, 0);
+        row("-2.50", -2);
+        row("2.5000001", 3);
+        row("+12.", 12, 96, 1, 15);
+        row(".5", 0);
+        row("28503", 28503, 97, 1920, 28503);
+        row("99999999999", 1'000'000'000, 0, 66'666'667, 1'000'000'005);
+        for (const char *text : {"", " ", ".", "-", "1e3", "1.2.3", "1 2", "１", "0x10", "1,5"})
+            row(text, refused);
+    }
+    void numbers()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, number);
+        QCOMPARE(readNumber(text).value_or(refused), number);
+        if (number != refused) {
+            QFETCH(int, dpi);
+            QTEST(twipsToPixels(number, dpi), "pixels");
+            QTEST(pixelsToTwips(twipsToPixels(number, dpi), dpi), "twips");
+        }
+    }
 
     // Where a capture goes and what its file holds.
     void captures_data()
@@ -398,7 +433,7 @@ private Q_SLOTS:
     }
     void trayTip() { compareAnswer(); }
 
-    // The browser's preview, the printer, the picture job and the command line.
+    // The browser's preview, the printer and the picture job.
     void preview_data()
     {
         answerColumns();
@@ -415,17 +450,6 @@ private Q_SLOTS:
         row("printer: none saved, the last", 2, [=] { return chosenPrinterIndex(printers, ""); });
         row("printer: gone", -1, [=] { return chosenPrinterIndex(printers, "Gone"); });
         row("96 DPI", QRect(10, 10, 28800, 45), [] { return pictureTwips(QSize(1920, 3), 96); });
-        row("rounded", QRect(10, 10, 28503, 45), [] { return pictureTwips(QSize(1920, 3), 97); });
-        const auto command = [](const QString &arguments) {
-            const CommandLine line =
-                parseCommandLine(arguments.split(' ', Qt::SkipEmptyParts), "s");
-            return QStringList{"Run", "Help", "Version", "Refuse"}.at(int(line.action)) + ": " +
-                   line.output.section('\n', 0, 0);
-        };
-        row("help", "Help: Usage: s [--help | --version]", [=] { return command("--help"); });
-        row("version", "Version: Snagwell " SNAGWELL_VERSION, [=] { return command("--version"); });
-        row("unknown option", "Refuse: s: unknown argument '--x'", [=] { return command("--x"); });
-        row("-v and more", "Refuse: s: unknown argument '-v'", [=] { return command("-v x"); });
     }
     void preview() { compareAnswer(); }
 
