@@ -1,6 +1,5 @@
 #include "app/capturerecorder.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -213,7 +212,6 @@ void CaptureRecorder::takeScreenshot()
     const QImage screen = m_ports.screenGrabber.grabVirtualScreen();
     if (!screen.isNull())
         m_ports.clipboard.setImage(screen);
-    QCoreApplication::processEvents();
 }
 
 } // namespace snagwell

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QIcon>
 #include <QSystemTrayIcon>
-#include <QWidget>
 
 namespace snagwell {
 
@@ -42,12 +41,6 @@ void SystemTrayIcon::add(const QString &tip)
         return;
     m_icon->setToolTip(tip);
     m_icon->show();
-    // The icon's own window carries the tip as its name too, so that tools
-    // that list windows (and screen readers) can read it.
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (widget->inherits("QSystemTrayIconSys"))
-            widget->setWindowTitle(tip.trimmed());
-    }
 }
 
 void SystemTrayIcon::remove()

@@ -49,6 +49,10 @@ near() { local want=($2) got=($(rgb "$1")) i; for i in 0 1 2; do ((${got[i]} - $
 check "a transparent picture lands as e2e009.jpg" wait_for 15 is "$day/e2e009.jpg" 'JPEG 40x40'
 check "what was transparent is white in the JPEG" near 2,2 '255 255 255'
 check "half-transparent red is pink, red mixed with white" near 20,20 '255 128 128'
+# Past Qt's own 128 MB a picture, a camera's photograph, is still decoded.
+convert -size 6000x6000 xc:white "$WORK/photo.png"
+xclip -selection clipboard -t image/png -i "$WORK/photo.png"
+check "a picture of 6000x6000 pixels lands as e2e010.jpg" wait_for 30 is "$day/e2e010.jpg" 'JPEG 6000x6000'
 # After 解除 nothing is captured.
 xdotool mousemove --window "$settings" 158 36 click 1
 sleep 0.5
@@ -57,5 +61,5 @@ sleep 1.5
 quit
 check "the earlier capture is kept as it was" test "$(cat "$day/e2e002.txt")" = earlier
 check "no bitmap is left and nothing is saved after 解除" \
-    test "$(ls -A "$day" | tr '\n' ' ')" = "e2e002.txt e2e003.txt e2e004.jpg e2e005.txt e2e006.txt e2e007.txt e2e008.txt e2e009.jpg "
+    test "$(ls -A "$day" | tr '\n' ' ')" = "e2e002.txt e2e003.txt e2e004.jpg e2e005.txt e2e006.txt e2e007.txt e2e008.txt e2e009.jpg e2e010.jpg "
 finish

@@ -201,19 +201,6 @@ private Q_SLOTS:
         QCOMPARE(versionText("2.00.04"), "ﾊﾞｰｼﾞｮﾝ 2.0.4");
     }
 
-    void largePicturesAreDecoded()
-    {
-        // Past Qt's 128 MB default, up to what the converters take: the limit
-        // the program sets for the whole process at start-up.
-        QImageReader::setAllocationLimit(largestPictureMegabytes);
-        QImage big(8688, 5792, QImage::Format_RGB32);
-        big.fill(Qt::white);
-        QByteArray png;
-        QBuffer buffer(&png);
-        QVERIFY(buffer.open(QIODevice::WriteOnly) && big.save(&buffer, "PNG"));
-        QCOMPARE(QImage::fromData(png).size(), big.size());
-    }
-
     void fileListFollowsTheFolder_data()
     {
         QTest::addColumn<QStringList>("steps"); // "text", "picture", "+name", "-name"
