@@ -16,10 +16,6 @@
 namespace snagwell {
 namespace {
 
-constexpr auto anyoneMayReadAndWrite = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                       QFileDevice::ReadGroup | QFileDevice::WriteGroup |
-                                       QFileDevice::ReadOther | QFileDevice::WriteOther;
-
 // Six letters or digits, as a temporary file's name ends.
 QString randomSuffix()
 {
@@ -72,10 +68,11 @@ QString storeNewCapture(const std::function<QString()> &nextBase, const QString 
         const QString path = base + extension;
         const QFileInfo target(path);
         // Hidden, so that it never shows in the file list nor counts for a
-        // running number; created new, as the umask makes an ordinary file.
+        // running number; created new, never through a link, and read and
+        // write for all less the umask, as any new file.
         QFile file(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
                    QLatin1Char('.') + randomSuffix());
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, anyoneMayReadAndWrite)) {
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             if (file.exists())
                 continue;
             throw Failure(QStringLiteral("%1 を作成できません: %2").arg(path, file.errorString()));
