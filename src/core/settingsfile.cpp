@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -235,27 +236,41 @@ void saveFileWhole(const QString &path, const QByteArray &bytes)
         return Failure(QStringLiteral("%1 に書き込めません: %2").arg(path, reason));
     };
     // The user's own link is written through, as an editor would; another
-    // user's link is replaced, its target untouched.
+    // user's link is replaced by the rename below, its target untouched.
     QFileInfo target(path);
     for (int depth = 0; depth < 128 && target.isSymLink() && !isForeignLink(target.filePath());
          ++depth)
         target.setFile(target.symLinkTarget());
-    if (isForeignLink(target.filePath()) && !QFile::remove(target.filePath()))
-        throw fail(QStringLiteral("他のユーザーのリンクを置き換えられません"));
+    const bool exists = target.exists() && !isForeignLink(target.filePath());
+    if (exists && target.isDir())
+        throw fail(QStringLiteral("フォルダーです"));
     // Read-only is the file's mode, as for the deletion of day folders: a
-    // privileged user may write any file, and the rename would replace a
-    // read-only one for anybody.
-    if (target.exists() && !target.isDir() && !target.permission(QFile::WriteOwner))
+    // privileged user may write any file, and the rename below would replace
+    // a read-only one for anybody.
+    if (exists && !target.permission(QFile::WriteOwner))
         throw fail(QStringLiteral("書き込みが許可されていません"));
-    QSaveFile file(target.filePath());
-    // Unbuffered, so that a full disk shows in the count written here and
-    // not only in a flush at the end, which Qt 6.4 does not heed at commit().
+    // Saved whole under a hidden name first: QSaveFile's own temporary file
+    // would stand beside the file under a visible name. Unbuffered, so that
+    // a full disk shows in the count written and not only in the flush at
+    // the end, which the QSaveFile of Qt 6.4 does not heed.
+    const QString hidden = target.absolutePath() + QStringLiteral("/.") + target.fileName();
+    QSaveFile file(hidden);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw fail(file.errorString());
+    if (exists)
+        file.setPermissions(target.permissions());
     if (file.write(bytes) != bytes.size())
         file.cancelWriting();
     if (!file.commit())
         throw fail(file.errorString());
+    // Replaces the old file in one step; QFile::rename() never replaces.
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(hidden).toStdString(),
+                            QFile::encodeName(target.absoluteFilePath()).toStdString(), error);
+    if (error) {
+        QFile::remove(hidden);
+        throw fail(QString::fromStdString(error.message()));
+    }
 }
 
 } // namespace snagwell
