@@ -220,6 +220,14 @@ private Q_SLOTS:
         row("trailing comma", QStringList{"A", ""}, [] { return splitRegisteredNames("A,"); });
         row("empty names line", QStringList{""}, [] { return splitRegisteredNames(""); });
         row("onto a read-only file", "refused [x] f", [] { return writeOnto({"f !ro"}); });
+        row("a private file stays private", true, [] {
+            const QTemporaryDir dir;
+            const QString file = dir.filePath("f");
+            populate(dir.path(), {"f"});
+            QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+            saveFileWhole(file, "new");
+            return !(QFile::permissions(file) & (QFile::ReadGroup | QFile::ReadOther));
+        });
         // One's own link as the settings file is read and written through;
         // another user's is refused on the real program.
         row("one's own link", "found x, link kept, target new", [] {
