@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include "core/failure.h"
+#include "core/numbers.h"
 #include "core/settingsfile.h"
 #include "fuzzinput.h"
 
@@ -56,9 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const QString &line = lines[at];
         if (line.contains(QLatin1Char('\r')))
             broken("a line holds a CR");
-        if (const std::optional<qint16> value = snagwell::parseNumberLine(line)) {
+        const std::optional<int> value = snagwell::readNumber(line);
+        if (value && *value >= -32768 && *value <= 32767) {
             // What the program writes for the value reads as the same value.
-            if (snagwell::parseNumberLine(snagwell::formatNumberLine(*value)) != value)
+            if (snagwell::readNumber(snagwell::formatNumberLine(qint16(*value))) != value)
                 broken("a number does not survive writing:", line);
         }
     }

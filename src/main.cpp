@@ -3,6 +3,7 @@
 // each what it needs.
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QFileInfo>
 #include <QIcon>
 #include <QImageReader>
@@ -19,7 +20,6 @@
 #include "app/printing.h"
 #include "app/state.h"
 #include "app/storagefolders.h"
-#include "core/commandline.h"
 #include "gui/buttonwindow.h"
 #include "gui/settingswindow.h"
 #include "platform/abruptexit.h"
@@ -41,22 +41,35 @@ using namespace snagwell;
 
 int main(int argc, char *argv[])
 {
-    // --help and --version answer before anything starts or is touched.
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    const CommandLine commandLine =
-        parseCommandLine(arguments, QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName());
-    switch (commandLine.action) {
-    case CommandLine::Action::Run:
-        break;
-    case CommandLine::Action::Help:
-    case CommandLine::Action::Version:
-        std::fputs(commandLine.output.toLocal8Bit().constData(), stdout);
-        return 0;
-    case CommandLine::Action::Refuse:
-        std::fputs(commandLine.output.toLocal8Bit().constData(), stderr);
-        return 2;
+    // --help and --version answer before anything starts or is touched: a
+    // core application opens no display.
+    {
+        QCoreApplication early(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("Snagwell"));
+        QCoreApplication::setApplicationVersion(QStringLiteral(SNAGWELL_VERSION));
+        QCommandLineParser parser;
+        parser.setApplicationDescription(
+            QStringLiteral("Snagwell records what passes through the clipboard: texts and\n"
+                           "pictures are saved in day folders under SWData.\n"
+                           "クリップボードを通ったテキストとイメージを日付フォルダに保存します。\n"
+                           "\n"
+                           "The settings file RAVuvivo.vov and the folder SWData are kept in the\n"
+                           "directory Snagwell is started from."));
+        const QCommandLineOption help = parser.addHelpOption();
+        const QCommandLineOption version = parser.addVersionOption();
+        if (!parser.parse(QCoreApplication::arguments()) ||
+            !parser.positionalArguments().isEmpty()) {
+            const QString wrong = parser.errorText().isEmpty()
+                                      ? QStringLiteral("Unknown argument '%1'.")
+                                            .arg(parser.positionalArguments().constFirst())
+                                      : parser.errorText();
+            std::fprintf(stderr, "%s\nTry '%s --help'.\n", qPrintable(wrong), argv[0]);
+            return 2;
+        }
+        if (parser.isSet(help))
+            parser.showHelp(); // both end the program
+        if (parser.isSet(version))
+            parser.showVersion();
     }
     const DisplayChoice display = chooseDisplay([](const char *name) { return qgetenv(name); });
     if (display.kind == DisplayChoice::Kind::Refuse) {
@@ -70,8 +83,6 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Snagwell"));
-    QApplication::setApplicationVersion(QStringLiteral(SNAGWELL_VERSION));
     // The program lives in the tray: closing its windows never ends it.
     QApplication::setQuitOnLastWindowClosed(false);
     QIcon icon;

@@ -1,6 +1,5 @@
 #include "app/capturerecorder.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -230,7 +229,6 @@ void CaptureRecorder::putScreenshot(const QImage &picture)
     // Later answers come from the event loop, which no failure may reach.
     try {
         m_ports.clipboard.setImage(picture);
-        QCoreApplication::processEvents();
     } catch (const std::exception &error) {
         tellNoScreen(describe(error));
     }

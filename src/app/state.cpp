@@ -41,7 +41,7 @@ QByteArray State::settingsFileBytes() const
 
 void State::saveSettings() const
 {
-    writeFileAtomically(settingsFilePath(), settingsFileBytes());
+    saveFileWhole(settingsFilePath(), settingsFileBytes());
 }
 
 void State::enterFolder(const QString &path)

@@ -1,19 +1,33 @@
 #include "core/capturefiles.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QTemporaryFile>
+#include <QScopeGuard>
 
 #include "core/ansicodepage.h"
 #include "core/failure.h"
 
 namespace snagwell {
+namespace {
+
+// Six letters or digits, as a temporary file's name ends.
+QString randomSuffix()
+{
+    static const QLatin1String letters(
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789");
+    QString suffix;
+    for (int i = 0; i < 6; ++i)
+        suffix += letters.at(QRandomGenerator::global()->bounded(int(letters.size())));
+    return suffix;
+}
+
+} // namespace
 
 QByteArray textFileBytes(const QString &text)
 {
@@ -43,34 +57,6 @@ PictureFormat pictureFormatFor(PictureType type)
     return {C::None, QString(), QString()};
 }
 
-QFileDevice::Permissions newFilePermissions()
-{
-    // Read, not set and restored: umask() would change it for a moment for
-    // every thread of the process.
-    mode_t mask = 022;
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : status.readAll().split('\n')) {
-            if (line.startsWith("Umask:"))
-                mask = static_cast<mode_t>(line.mid(6).trimmed().toUInt(nullptr, 8));
-        }
-    }
-    const mode_t mode = 0666 & ~mask;
-    QFileDevice::Permissions permissions;
-    const std::pair<mode_t, QFileDevice::Permissions> bits[] = {
-        {S_IRUSR, QFileDevice::ReadOwner | QFileDevice::ReadUser},
-        {S_IWUSR, QFileDevice::WriteOwner | QFileDevice::WriteUser},
-        {S_IRGRP, QFileDevice::ReadGroup},
-        {S_IWGRP, QFileDevice::WriteGroup},
-        {S_IROTH, QFileDevice::ReadOther},
-        {S_IWOTH, QFileDevice::WriteOther}};
-    for (const auto &[bit, permission] : bits) {
-        if (mode & bit)
-            permissions |= permission;
-    }
-    return permissions;
-}
-
 QString storeNewCapture(const std::function<QString()> &nextBase, const QString &extension,
                         const std::function<void(QIODevice &)> &write)
 {
@@ -82,27 +68,33 @@ QString storeNewCapture(const std::function<QString()> &nextBase, const QString 
         const QString path = base + extension;
         const QFileInfo target(path);
         // Hidden, so that it never shows in the file list nor counts for a
-        // running number.
-        QTemporaryFile file(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                            QStringLiteral(".XXXXXX"));
-        if (!file.open())
+        // running number; created new, never through a link, and read and
+        // write for all less the umask, as any new file.
+        QFile file(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                   QLatin1Char('.') + randomSuffix());
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            if (file.exists())
+                continue;
             throw Failure(QStringLiteral("%1 を作成できません: %2").arg(path, file.errorString()));
-        write(file);
-        if (!file.flush() || file.error() != QFileDevice::NoError)
-            throw Failure(QStringLiteral("%1 に書き込めません: %2").arg(path, file.errorString()));
-        if (QFile::exists(path))
-            continue;
-        // rename() never replaces an existing file; the temporary file is
-        // removed by its destructor when the rename does not happen.
-        if (file.rename(path)) {
-            file.setAutoRemove(false);
-            // Temporary files are private to their owner; a capture is an
-            // ordinary file, as the umask makes it.
-            file.setPermissions(newFilePermissions());
-            return base;
         }
+        // Gone unless it got its name; removed by name, as remove() would
+        // first close it, and the close's flush fails again on a full disk.
+        bool named = false;
+        const auto removeTemporary = qScopeGuard([&] {
+            if (!named)
+                QFile::remove(file.fileName());
+        });
+        write(file);
+        const bool written = file.flush() && file.error() == QFileDevice::NoError;
+        // rename() never replaces an existing file.
+        named = written && file.rename(path);
+        if (named)
+            return base;
+        const QString reason = file.errorString();
+        if (!written)
+            throw Failure(QStringLiteral("%1 に書き込めません: %2").arg(path, reason));
         if (!QFile::exists(path))
-            throw Failure(QStringLiteral("%1 を作成できません: %2").arg(path, file.errorString()));
+            throw Failure(QStringLiteral("%1 を作成できません: %2").arg(path, reason));
     }
     throw Failure(QStringLiteral("空いているファイル名がありません: %1").arg(extension));
 }

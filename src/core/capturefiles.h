@@ -29,12 +29,9 @@ struct PictureFormat
 };
 PictureFormat pictureFormatFor(PictureType type);
 
-// The permissions any new file gets: read and write for all, less the
-// process's umask.
-QFileDevice::Permissions newFilePermissions();
-
-// Stores a new capture file without ever replacing one: the bytes go to a
-// hidden temporary file in the capture's folder, which is then renamed to
+// Stores a new capture file without ever replacing one, with the
+// permissions the umask gives: the bytes go to a new hidden temporary file
+// in the capture's folder, which is then renamed to
 // base + extension only when no file of that name exists. When the name has
 // been taken meanwhile, nextBase is asked again, a bounded number of times.
 // Answers the base under which the file now stands; throws Failure when the

@@ -6,6 +6,7 @@
 #include <QDirIterator>
 
 #include <QDate>
+#include <QLocale>
 
 namespace snagwell {
 
@@ -47,13 +48,9 @@ const QString &managementFolderName()
 
 QString todaysFolderName(const QDate &today)
 {
-    // Fixed English abbreviations: the names must not change with the
-    // user's locale, or a day folder would be made twice.
-    const auto twoDigits = [](int value) {
-        return QString::number(value).rightJustified(2, QLatin1Char('0'));
-    };
-    return twoDigits(today.year() % 100) + QLatin1String(monthAbbreviations.at(today.month() - 1)) +
-           twoDigits(today.day());
+    // The C locale's English abbreviations: the names must not change with
+    // the user's locale, or a day folder would be made twice.
+    return QLocale::c().toString(today, u"yyMMMdd");
 }
 
 bool isDayFolderName(const QString &name)

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include "core/numbers.h"
+
 namespace snagwell {
 
 namespace {
@@ -33,55 +35,6 @@ QString withoutBlanksAround(const QString &text)
     while (last > first && isBlank(text.at(last - 1)))
         --last;
     return text.mid(first, last - first);
-}
-
-// The characters after a header read as a decimal number the way BASIC's
-// numeric test reads one: blanks around it, an optional sign, digits with at
-// most one decimal point, at least one digit ("007", "12.", " 42", "1.5").
-// No exponent, no thousands separator, no digits other than 0-9. The value
-// is rounded to a whole number half to even ("2.5" gives 2, "3.5" gives 4),
-// as BASIC rounds; the decimal digits are rounded exactly, not through a
-// binary fraction.
-std::optional<int> readRunningNumber(QStringView text)
-{
-    const qsizetype size = text.size();
-    qsizetype i = 0;
-    while (i < size && text.at(i) == u' ')
-        ++i;
-    bool negative = false;
-    if (i < size && (text.at(i) == u'+' || text.at(i) == u'-')) {
-        negative = text.at(i) == u'-';
-        ++i;
-    }
-    int whole = 0;
-    int digits = 0;
-    while (i < size && isAsciiDigit(text.at(i))) {
-        whole = whole * 10 + (text.at(i).unicode() - u'0');
-        ++digits;
-        ++i;
-    }
-    QStringView fraction;
-    if (i < size && text.at(i) == u'.') {
-        const qsizetype start = ++i;
-        while (i < size && isAsciiDigit(text.at(i)))
-            ++i;
-        fraction = text.mid(start, i - start);
-        digits += int(fraction.size());
-    }
-    while (i < size && text.at(i) == u' ')
-        ++i;
-    if (i != size || digits == 0)
-        return std::nullopt;
-
-    if (!fraction.isEmpty()) {
-        const QChar first = fraction.at(0);
-        bool beyondHalf = false;
-        for (QChar c : fraction.mid(1))
-            beyondHalf = beyondHalf || c != u'0';
-        if (first > u'5' || (first == u'5' && (beyondHalf || whole % 2 == 1)))
-            ++whole;
-    }
-    return negative ? -whole : whole;
 }
 
 QDir listingOf(const QString &folder)
@@ -183,8 +136,7 @@ QString nextFreeFileName(const QString &folder, const QString &header)
         names.append(name);
         if (entry.isDir() || !name.startsWith(cleaned))
             continue;
-        const std::optional<int> number =
-            readRunningNumber(QStringView(name).mid(cleaned.size(), 3));
+        const std::optional<int> number = readNumber(QStringView(name).mid(cleaned.size(), 3));
         if (number && *number > highest)
             highest = *number;
     }

@@ -1,6 +1,6 @@
 #include "core/printerchoice.h"
 
-#include "core/failure.h"
+#include "core/numbers.h"
 
 namespace snagwell {
 
@@ -17,10 +17,8 @@ int chosenPrinterIndex(const QStringList &printers, const QString &savedName)
 
 QRect pictureTwips(const QSize &pixels, int screenDpi)
 {
-    if (screenDpi <= 0)
-        throw Failure(QStringLiteral("画面の解像度が不明です"));
-    const auto toTwips = [screenDpi](int length) { return qRound(length * 1440.0 / screenDpi); };
-    return QRect(10, 10, toTwips(pixels.width()), toTwips(pixels.height()));
+    return QRect(10, 10, pixelsToTwips(pixels.width(), screenDpi),
+                 pixelsToTwips(pixels.height(), screenDpi));
 }
 
 } // namespace snagwell

@@ -13,8 +13,7 @@ namespace snagwell {
 int chosenPrinterIndex(const QStringList &printers, const QString &savedName);
 
 // Where the picture job puts a picture of this many screen pixels: at
-// (10, 10) twips, at its own size, in twips at the screen's DPI. Throws
-// Failure for a DPI that is not positive.
+// (10, 10) twips, at its own size, in twips at the screen's DPI.
 QRect pictureTwips(const QSize &pixels, int screenDpi);
 
 } // namespace snagwell

@@ -1,9 +1,8 @@
 #include "core/settingsfile.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstring>
+#include <filesystem>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,12 +10,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStringDecoder>
-#include <QTemporaryFile>
 
 #include "core/ansicodepage.h"
-#include "core/capturefiles.h"
 #include "core/failure.h"
+#include "core/numbers.h"
 
 namespace snagwell {
 
@@ -74,39 +73,6 @@ QString formatNumberLine(qint16 value)
 {
     return (value >= 0 ? QStringLiteral(" ") : QStringLiteral("-")) +
            QString::number(std::abs(static_cast<int>(value))) + QLatin1Char(' ');
-}
-
-std::optional<qint16> parseNumberLine(const QString &line)
-{
-    const QString text = line.trimmed();
-    if (text.isEmpty())
-        return std::nullopt;
-    // Sign, digits, an optional fraction: nothing else reads as a number.
-    qsizetype i = 0;
-    if (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))
-        ++i;
-    bool digits = false;
-    while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128) {
-        ++i;
-        digits = true;
-    }
-    if (i < text.size() && text[i] == QLatin1Char('.')) {
-        ++i;
-        while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128) {
-            ++i;
-            digits = true;
-        }
-    }
-    if (!digits || i != text.size())
-        return std::nullopt;
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    if (!ok)
-        return std::nullopt;
-    const double rounded = std::nearbyint(value); // half to even in the default mode
-    if (rounded < -32768.0 || rounded > 32767.0)
-        return std::nullopt;
-    return static_cast<qint16>(rounded);
 }
 
 QStringList splitSettingsLines(const QByteArray &bytes)
@@ -168,7 +134,7 @@ template <typename Enum> QString toText(const QStringList &texts, Enum value)
 
 std::optional<Tick> tickFrom(const QString &line)
 {
-    const std::optional<qint16> value = parseNumberLine(line);
+    const std::optional<int> value = readNumber(line);
     if (!value || *value < 0 || *value > 2)
         return std::nullopt;
     return static_cast<Tick>(*value);
@@ -230,7 +196,7 @@ bool readSettings(const QStringList &lines, Settings &s)
     read(s.headerMode, fromText<HeaderMode>(headerModeTexts(), line(4)), 4);
     s.registeredNames = splitRegisteredNames(line(5));
     // An index the names do not hold leaves none chosen.
-    const std::optional<qint16> index = parseNumberLine(line(6));
+    const std::optional<int> index = readNumber(line(6));
     if (index && *index >= -1 && *index < s.registeredNames.size())
         s.registeredIndex = *index;
     else if (!line(6).isEmpty())
@@ -264,11 +230,8 @@ QByteArray settingsFileBytes(const QString &folder, const Settings &s)
     return encodeFileText(text);
 }
 
-void writeFileAtomically(const QString &path, const QByteArray &bytes)
+void saveFileWhole(const QString &path, const QByteArray &bytes)
 {
-    // Not QSaveFile: the one of Qt 6.4 renames its temporary file over the
-    // old one even when the last bytes never reached the disk (a full disk,
-    // a file-size limit), leaving a cut-off file where a whole one stood.
     const auto fail = [&](const QString &reason) {
         return Failure(QStringLiteral("%1 に書き込めません: %2").arg(path, reason));
     };
@@ -278,35 +241,36 @@ void writeFileAtomically(const QString &path, const QByteArray &bytes)
     for (int depth = 0; depth < 128 && target.isSymLink() && !isForeignLink(target.filePath());
          ++depth)
         target.setFile(target.symLinkTarget());
-    const bool replacesLink = isForeignLink(target.filePath());
-    const bool exists = target.exists() && !replacesLink;
+    const bool exists = target.exists() && !isForeignLink(target.filePath());
     if (exists && target.isDir())
         throw fail(QStringLiteral("フォルダーです"));
     // Read-only is the file's mode, as for the deletion of day folders: a
     // privileged user may write any file, and the rename below would replace
     // a read-only one for anybody.
-    if (exists && (!target.isWritable() || !target.permission(QFile::WriteOwner)))
+    if (exists && !target.permission(QFile::WriteOwner))
         throw fail(QStringLiteral("書き込みが許可されていません"));
-    const QString finalPath = target.absoluteFilePath();
-
-    // Hidden beside the file, so that no listing shows it.
-    QTemporaryFile file(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                        QStringLiteral(".XXXXXX"));
-    if (!file.open())
+    // Saved whole under a hidden name first: QSaveFile's own temporary file
+    // would stand beside the file under a visible name. Unbuffered, so that
+    // a full disk shows in the count written and not only in the flush at
+    // the end, which the QSaveFile of Qt 6.4 does not heed.
+    const QString hidden = target.absolutePath() + QStringLiteral("/.") + target.fileName();
+    QSaveFile file(hidden);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw fail(file.errorString());
-    // A short count is how a full disk shows in the middle of a write.
-    if (file.write(bytes) != bytes.size() || !file.flush() || file.error() != QFileDevice::NoError)
+    if (exists)
+        file.setPermissions(target.permissions());
+    if (file.write(bytes) != bytes.size())
+        file.cancelWriting();
+    if (!file.commit())
         throw fail(file.errorString());
-    if (::fsync(file.handle()) != 0)
-        throw fail(QString::fromLocal8Bit(std::strerror(errno)));
-    file.setPermissions(exists ? target.permissions() : newFilePermissions());
-    // Gives the temporary file its name beside the old one; the rename
-    // replaces the old file in one step, whole by whole.
-    const QString temporary = file.fileName();
-    if (::rename(QFile::encodeName(temporary).constData(),
-                 QFile::encodeName(finalPath).constData()) != 0)
-        throw fail(QString::fromLocal8Bit(std::strerror(errno)));
-    file.setAutoRemove(false);
+    // Replaces the old file in one step; QFile::rename() never replaces.
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(hidden).toStdString(),
+                            QFile::encodeName(target.absoluteFilePath()).toStdString(), error);
+    if (error) {
+        QFile::remove(hidden);
+        throw fail(QString::fromStdString(error.message()));
+    }
 }
 
 } // namespace snagwell

@@ -79,10 +79,6 @@ QStringList splitRegisteredNames(const QString &line);
 
 // A number line as written: " 0 ", " 1 ", "-1 ".
 QString formatNumberLine(qint16 value);
-// A number line read as a 16-bit integer: blanks around the digits are
-// ignored, a fraction is rounded half to even; nothing when the line does
-// not read as a number or lies outside 16 bits.
-std::optional<qint16> parseNumberLine(const QString &line);
 
 // The file's bytes split into twelve slots. Lines end at CR LF, a lone CR or
 // a lone LF; a last line without an end counts; lines past the twelfth are
@@ -106,11 +102,11 @@ bool readSettings(const QStringList &lines, Settings &settings);
 // then stays in its own folder, and the other lines keep their places.
 QByteArray settingsFileBytes(const QString &folder, const Settings &settings);
 
-// Replaces the file whole: the bytes go to a temporary file beside it that
-// is renamed over it, so an interrupted write leaves the old file intact.
-// The user's own link is written through, as an editor would; another
-// user's link is replaced, its target left alone.
+// Replaces the file whole or not at all: a full disk or a kill leaves the
+// old file as it was. The user's own link is written through, as an editor
+// would; another user's link is replaced, its target left alone. A new file
+// follows the umask, a replaced one keeps its permissions.
 // Throws Failure with a readable description when writing fails.
-void writeFileAtomically(const QString &path, const QByteArray &bytes);
+void saveFileWhole(const QString &path, const QByteArray &bytes);
 
 } // namespace snagwell

@@ -10,12 +10,13 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include <cmath>
+#include <algorithm>
 
 #include "app/capturerecorder.h"
 #include "app/failurerules.h"
 #include "app/headerchoice.h"
 #include "app/state.h"
+#include "core/numbers.h"
 
 namespace snagwell {
 namespace {
@@ -29,23 +30,6 @@ constexpr int marginRight = 375;
 constexpr int marginBottom = 10;
 constexpr int modeCount = 3;
 
-// Positions may lie left of or above the primary screen, so both directions
-// round alike.
-int twipsToPixelsSigned(int twips, int dpi)
-{
-    return static_cast<int>(std::lround(static_cast<double>(twips) * dpi / 1440.0));
-}
-
-int pixelsToTwipsSigned(int pixels, int dpi)
-{
-    return static_cast<int>(std::lround(static_cast<double>(pixels) * 1440.0 / dpi));
-}
-
-bool isAsciiDigit(QChar c)
-{
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
 // A name shown as a menu entry: '&' would otherwise mark a mnemonic.
 QString menuText(const QString &name)
 {
@@ -54,39 +38,6 @@ QString menuText(const QString &name)
 }
 
 } // namespace
-
-qint16 positionTwips(const QString &text)
-{
-    const QString number = text.trimmed();
-    qsizetype i = 0;
-    if (i < number.size() && (number[i] == QLatin1Char('+') || number[i] == QLatin1Char('-')))
-        ++i;
-    bool digits = false;
-    while (i < number.size() && isAsciiDigit(number[i])) {
-        ++i;
-        digits = true;
-    }
-    if (i < number.size() && number[i] == QLatin1Char('.')) {
-        ++i;
-        while (i < number.size() && isAsciiDigit(number[i])) {
-            ++i;
-            digits = true;
-        }
-    }
-    if (!digits || i != number.size())
-        return 0;
-    bool ok = false;
-    const double value = number.toDouble(&ok);
-    if (!ok)
-        return 0;
-    // nearbyint rounds a half to the even neighbour in the default mode.
-    const double rounded = std::nearbyint(value);
-    if (rounded < -32768.0)
-        return -32768;
-    if (rounded > 32767.0)
-        return 32767;
-    return static_cast<qint16>(rounded);
-}
 
 ButtonWindow::ButtonWindow(const ButtonWindowParts &parts, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -97,13 +48,13 @@ ButtonWindow::ButtonWindow(const ButtonWindowParts &parts, QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     auto *button = new QPushButton(QStringLiteral("画面保存"), this);
     button->setObjectName(QStringLiteral("PrntScrnButton"));
-    button->setMinimumSize(twipsToPixelsSigned(buttonWidth, dpiX()),
-                           twipsToPixelsSigned(buttonHeight, dpiY()));
+    button->setMinimumSize(twipsToPixels(buttonWidth, logicalDpiX()),
+                           twipsToPixels(buttonHeight, logicalDpiY()));
     // A fixed frame, as large as the button and its margin.
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(
-        twipsToPixelsSigned(marginLeft, dpiX()), twipsToPixelsSigned(marginTop, dpiY()),
-        twipsToPixelsSigned(marginRight, dpiX()), twipsToPixelsSigned(marginBottom, dpiY()));
+        twipsToPixels(marginLeft, logicalDpiX()), twipsToPixels(marginTop, logicalDpiY()),
+        twipsToPixels(marginRight, logicalDpiX()), twipsToPixels(marginBottom, logicalDpiY()));
     layout->addWidget(button);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     button->setToolTip(
@@ -122,8 +73,12 @@ ButtonWindow::ButtonWindow(const ButtonWindowParts &parts, QWidget *parent)
     showHeader();
 
     const State &state = m_parts.state;
-    QPoint place(twipsToPixelsSigned(positionTwips(state.settings().buttonWindowLeft), dpiX()),
-                 twipsToPixelsSigned(positionTwips(state.settings().buttonWindowTop), dpiY()));
+    // The place in twips, clamped into 16 bits; a text that is no number counts as 0.
+    const auto twips = [](const QString &text) {
+        return std::clamp(readNumber(text).value_or(0), -32768, 32767);
+    };
+    QPoint place(twipsToPixels(twips(state.settings().buttonWindowLeft), logicalDpiX()),
+                 twipsToPixels(twips(state.settings().buttonWindowTop), logicalDpiY()));
     // A place on no screen (a monitor since removed) would leave the window
     // out of reach.
     if (!QGuiApplication::screenAt(place)) {
@@ -131,16 +86,6 @@ ButtonWindow::ButtonWindow(const ButtonWindowParts &parts, QWidget *parent)
             place = primary->geometry().topLeft();
     }
     move(place);
-}
-
-int ButtonWindow::dpiX() const
-{
-    return logicalDpiX() > 0 ? logicalDpiX() : 96;
-}
-
-int ButtonWindow::dpiY() const
-{
-    return logicalDpiY() > 0 ? logicalDpiY() : 96;
 }
 
 void ButtonWindow::showHeader()
@@ -185,8 +130,8 @@ void ButtonWindow::showHeader()
 void ButtonWindow::keepPlace()
 {
     // pos() is the frame's top-left corner for a window.
-    const QString top = QString::number(pixelsToTwipsSigned(pos().y(), dpiY()));
-    const QString left = QString::number(pixelsToTwipsSigned(pos().x(), dpiX()));
+    const QString top = QString::number(pixelsToTwips(pos().y(), logicalDpiY()));
+    const QString left = QString::number(pixelsToTwips(pos().x(), logicalDpiX()));
     m_parts.state.changeSettings([&](Settings &s) {
         s.buttonWindowTop = top;
         s.buttonWindowLeft = left;

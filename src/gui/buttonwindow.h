@@ -17,13 +17,6 @@ class Dialogs;
 class HeaderChoice;
 class State;
 
-// A position text of the settings (the button window's top or left) as
-// twips: a number rounded to the nearest whole one (a half to the even
-// neighbour) and clamped into 16 bits; 0 for a text that is no number. A
-// number is an optional sign, digits and an optional fraction, with blanks
-// around.
-qint16 positionTwips(const QString &text);
-
 // What the button window shows and calls.
 struct ButtonWindowParts
 {
@@ -52,8 +45,6 @@ protected:
 
 private:
     void showHeader();
-    int dpiX() const;
-    int dpiY() const;
 
     ButtonWindowParts m_parts;
     QMenu *m_headerMenu = nullptr;

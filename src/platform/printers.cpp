@@ -2,11 +2,9 @@
 
 #include <utility>
 
-#include <QBuffer>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTextLayout>
@@ -37,8 +35,8 @@ QStringList outputLines(const QString &text)
 class PageWriter
 {
 public:
-    PageWriter(QPagedPaintDevice &device, QPainter &painter, PaintedDocument &result)
-        : m_device(device), m_painter(painter), m_result(result), m_metrics(painter.font(), &device)
+    PageWriter(QPagedPaintDevice &device, QPainter &painter)
+        : m_device(device), m_painter(painter), m_metrics(painter.font(), &device)
     {
     }
 
@@ -73,8 +71,6 @@ public:
                     enterPage();
                     line.draw(&m_painter, QPointF(0, m_y - line.y()));
                 }
-                m_result.lines.append(
-                    {m_page, QRectF(0, m_y, line.naturalTextWidth(), height), part});
                 m_y += height;
             }
         }
@@ -88,10 +84,7 @@ public:
         const QRectF target(twips.x() * xScale, twips.y() * yScale, twips.width() * xScale,
                             twips.height() * yScale);
         m_painter.drawImage(target, picture);
-        m_result.pictures.append({m_page, target});
     }
-
-    int pages() const { return m_devicePage + 1; }
 
 private:
     void advance(qreal height)
@@ -114,7 +107,6 @@ private:
 
     QPagedPaintDevice &m_device;
     QPainter &m_painter;
-    PaintedDocument &m_result;
     QFontMetricsF m_metrics;
     int m_page = 0;
     int m_devicePage = 0;
@@ -127,16 +119,17 @@ QPageLayout::Orientation toPageLayout(PageOrientation orientation)
                                                      : QPageLayout::Portrait;
 }
 
-} // namespace
-
-PaintedDocument paintDocument(QPagedPaintDevice &device, const PrintDocument &document)
+// Paints a document onto a printer, in the device's default
+// font, starting a new page where text runs off the bottom. A page is only
+// started for something to draw on it, so trailing empty lines add none.
+// Throws Failure when the device cannot be painted on.
+void paintDocument(QPagedPaintDevice &device, const PrintDocument &document)
 {
     device.setPageOrientation(toPageLayout(document.orientation));
     QPainter painter;
     if (!painter.begin(&device))
         throw Failure(QStringLiteral("印刷を開始できません"));
-    PaintedDocument result;
-    PageWriter writer(device, painter, result);
+    PageWriter writer(device, painter);
     try {
         for (const PrintDocument::Item &item : document.items) {
             if (item.picture.isNull())
@@ -148,11 +141,11 @@ PaintedDocument paintDocument(QPagedPaintDevice &device, const PrintDocument &do
         painter.end();
         throw;
     }
-    result.pages = writer.pages();
     if (!painter.end())
         throw Failure(QStringLiteral("印刷を完了できません"));
-    return result;
 }
+
+} // namespace
 
 void DocumentPrinters::makeCurrent(const QString &name)
 {

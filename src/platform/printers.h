@@ -6,11 +6,8 @@
 #include <QImage>
 #include <QList>
 #include <QRect>
-#include <QRectF>
 #include <QString>
 #include <QStringList>
-
-class QPagedPaintDevice;
 
 namespace snagwell {
 
@@ -97,34 +94,5 @@ public:
 protected:
     void send(const QString &printer, const PrintDocument &document) override;
 };
-
-// One line of text as it was laid out on a page, in device pixels from the
-// printable area's top left.
-struct PaintedLine
-{
-    int page = 0;
-    QRectF rect;
-    QString text;
-};
-
-// A picture as it was placed, in device pixels.
-struct PaintedPicture
-{
-    int page = 0;
-    QRectF rect;
-};
-
-struct PaintedDocument
-{
-    int pages = 0;
-    QList<PaintedLine> lines;
-    QList<PaintedPicture> pictures;
-};
-
-// Paints a document onto a printer or a PDF writer, in the device's default
-// font, starting a new page where text runs off the bottom. A page is only
-// started for something to draw on it, so trailing empty lines add none.
-// Throws Failure when the device cannot be painted on.
-PaintedDocument paintDocument(QPagedPaintDevice &device, const PrintDocument &document);
 
 } // namespace snagwell

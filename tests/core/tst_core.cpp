@@ -14,11 +14,11 @@
 
 #include "core/ansicodepage.h"
 #include "core/capturefiles.h"
-#include "core/commandline.h"
 #include "core/dayfolders.h"
 #include "core/deletion.h"
 #include "core/failure.h"
 #include "core/naming.h"
+#include "core/numbers.h"
 #include "core/preview.h"
 #include "core/printerchoice.h"
 #include "core/traytip.h"
@@ -27,7 +27,7 @@ using namespace snagwell;
 
 namespace {
 
-constexpr qint16 refused = 7777; // a number line that does not read
+constexpr int refused = 7777; // a number line that does not read
 
 // Tables of answers: each row names what one call must answer, then makes it.
 using Answer = std::function<QVariant()>;
@@ -109,7 +109,7 @@ QVariant writeOnto(const QStringList &entries)
     populate(dir.path(), entries);
     QString outcome = "written [";
     try {
-        writeFileAtomically(dir.filePath("f"), QByteArray());
+        saveFileWhole(dir.filePath("f"), QByteArray());
     } catch (const Failure &) {
         outcome = "refused [";
     }
@@ -222,23 +222,19 @@ private Q_SLOTS:
     }
     void settingsFile() { compareAnswer(); }
 
-    void numberLines_data()
-    {
-        answerColumns();
-        row("plus sign", 1, [] { return parseNumberLine("+1").value_or(refused); });
-        row("2.5 half to even", 2, [] { return parseNumberLine("2.5").value_or(refused); });
-        row("3.5 half to even", 4, [] { return parseNumberLine("3.5").value_or(refused); });
-        row("exponent", refused, [] { return parseNumberLine("1e3").value_or(refused); });
-        row("beyond 16 bits", refused, [] { return parseNumberLine("40000").value_or(refused); });
-        row("full-width digit", refused, [] { return parseNumberLine("１").value_or(refused); });
-    }
-    void numberLines() { compareAnswer(); }
-
     // The settings file is written whole or not at all.
     void wholeWrite_data()
     {
         answerColumns();
         row("onto a read-only file", "refused [x] f", [] { return writeOnto({"f !ro"}); });
+        row("a private file stays private", true, [] {
+            const QTemporaryDir dir;
+            const QString file = dir.filePath("f");
+            populate(dir.path(), {"f"});
+            QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+            saveFileWhole(file, "new");
+            return !(QFile::permissions(file) & (QFile::ReadGroup | QFile::ReadOther));
+        });
         // One's own link as the settings file is read and written through;
         // another user's is refused on the real program.
         row("one's own link", "found x, link kept, target new", [] {
@@ -251,7 +247,7 @@ private Q_SLOTS:
                 first = readSettingsLines(file).first();
             } catch (const Failure &) {
             }
-            writeFileAtomically(file, "new");
+            saveFileWhole(file, "new");
             return found + first +
                    (QFileInfo(file).isSymLink() ? ", link kept" : ", link replaced") + ", target " +
                    contents(dir.filePath("target"));
@@ -259,11 +255,48 @@ private Q_SLOTS:
     }
     void wholeWrite() { compareAnswer(); }
 
+    // One reader for the numbers of the settings file, the button window's
+    // place and the running number; twips as pixels and back at a DPI.
+    void numbers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<int>("dpi");
+        QTest::addColumn<int>("pixels");
+        QTest::addColumn<int>("twips"); // the pixels back as twips
+        const auto row = [](const char *text, int number, int dpi = 96, int pixels = 0,
+                            int twips = 0) {
+            QTest::newRow(text) << QString(text) << number << dpi << pixels << twips;
+        };
+        row("1500", 1500, 96, 100, 1500);
+        row(" +7. ", 7, 96, 0, 0); // less than half a pixel
+        row("29", 29, 97, 2, 30);
+        row("-29", -29, 97, -2, -30); // left of the screen rounds alike
+        row("2.5", 2);                // half to even
+        row("3.5", 4);
+        row("-2.50", -2);
+        row("2.5000001", 3);
+        row(".5", 0);
+        row("99999999999", 1'000'000'000, 0, 66'666'667, 1'000'000'005); // no screen: 96 DPI
+        for (const char *text : {"", " ", ".", "-", "1e3", "1.2.3", "1 2", "１", "0x10", "1,5"})
+            row(text, refused);
+    }
+    void numbers()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, number);
+        QCOMPARE(readNumber(text).value_or(refused), number);
+        if (number != refused) {
+            QFETCH(int, dpi);
+            QTEST(twipsToPixels(number, dpi), "pixels");
+            QTEST(pixelsToTwips(twipsToPixels(number, dpi), dpi), "twips");
+        }
+    }
+
     // Where a capture goes and what its file holds.
     void captureNames_data()
     {
         answerColumns();
-        row("2.5 rounds to even", "u003", [] { return nameAmong({"u2.5.txt"}); });
         row("other headers", "u001", [] { return nameAmong({"v005.txt", "ux.txt"}); });
         row("999 taken, 01000 another", "u1000", [] { return nameAmong({"u999", "u01000.txt"}); });
         row("free from 1000", "u1001", [] { return nameAmong({"u999", "u1000.a", "u1002.b"}); });
@@ -429,30 +462,6 @@ private Q_SLOTS:
         row("printer: gone", -1, [=] { return chosenPrinterIndex(printers, "Gone"); });
     }
     void printers() { compareAnswer(); }
-
-    // A picture's place and size on paper, in twips.
-    void twips_data()
-    {
-        answerColumns();
-        row("96 DPI", QRect(10, 10, 28800, 45), [] { return pictureTwips(QSize(1920, 3), 96); });
-        row("rounded", QRect(10, 10, 28503, 45), [] { return pictureTwips(QSize(1920, 3), 97); });
-    }
-    void twips() { compareAnswer(); }
-
-    void commandLine_data()
-    {
-        answerColumns();
-        const auto command = [](const QString &arguments) {
-            const CommandLine line =
-                parseCommandLine(arguments.split(' ', Qt::SkipEmptyParts), "s");
-            return QStringList{"Run", "Help", "Version", "Refuse"}.at(int(line.action)) + ": " +
-                   line.output.section('\n', 0, 0);
-        };
-        row("help", "Help: Usage: s [--help | --version]", [=] { return command("--help"); });
-        row("unknown option", "Refuse: s: unknown argument '--x'", [=] { return command("--x"); });
-        row("-v and more", "Refuse: s: unknown argument '-v'", [=] { return command("-v x"); });
-    }
-    void commandLine() { compareAnswer(); }
 
     // The fuzzers' seeds: settings read back as read, previews end lines in CR LF.
     void fuzzCorpus_data()

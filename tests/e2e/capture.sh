@@ -50,6 +50,10 @@ near() { local want=($2) got=($(rgb "$1")) i; for i in 0 1 2; do ((${got[i]} - $
 check "a transparent picture lands as e2e009.jpg" wait_for 15 is "$day/e2e009.jpg" 'JPEG 40x40'
 check "what was transparent is white in the JPEG" near 2,2 '255 255 255'
 check "half-transparent red is pink, red mixed with white" near 20,20 '255 128 128'
+# Past Qt's own 128 MB a picture, a camera's photograph, is still decoded.
+convert -size 6000x6000 xc:white "$WORK/photo.png"
+xclip -selection clipboard -t image/png -i "$WORK/photo.png"
+check "a picture of 6000x6000 pixels lands as e2e010.jpg" wait_for 30 is "$day/e2e010.jpg" 'JPEG 6000x6000'
 # After 解除 nothing is captured.
 xdotool mousemove --window "$settings" 158 36 click 1
 sleep 0.5
@@ -63,7 +67,7 @@ owner=$(dirname "$SNAGWELL")/vanishingowner
 head -c 200 "$WORK/picture.png" >"$WORK/cut.png"
 printf 'BM\x36\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x30\x75\0\0\x30\x75\0\0\x01\0\x20\0\0\0\0\0' >"$WORK/huge.bmp"
 printf '\0%.0s' $(seq 20) >>"$WORK/huge.bmp"
-n=9
+n=10
 for kind in text image stall cut.png huge.bmp; do
     # A fresh start each: a failure is told at most once a minute.
     kill -TERM "$PID"
@@ -83,13 +87,13 @@ for kind in text image stall cut.png huge.bmp; do
         wait_for 20 cmp -s "$day/e2e0$n.txt" <(printf 'after %s\r\n' $kind)
 done
 xclip -selection clipboard -t image/png -i "$WORK/picture.png"
-check "a picture copied after them lands as e2e015.jpg" wait_for 15 is "$day/e2e015.jpg" 'JPEG 320x200'
+check "a picture copied after them lands as e2e016.jpg" wait_for 15 is "$day/e2e016.jpg" 'JPEG 320x200'
 printf '' | xclip -selection clipboard
 check "an empty text copied is a capture of its own" \
-    wait_for 15 test -e "$day/e2e016.txt" -a ! -s "$day/e2e016.txt"
+    wait_for 15 test -e "$day/e2e017.txt" -a ! -s "$day/e2e017.txt"
 check "and nothing is told of it" none '^Snagwell$'
 quit
 check "the earlier capture is kept as it was" test "$(cat "$day/e2e002.txt")" = earlier
 check "each capture once, no bitmap left, nothing kept of a failure or after 解除" \
-    test "$(ls -A "$day" | tr '\n' ' ')" = "$(echo e2e002.txt e2e003.txt e2e004.jpg e2e00{5..8}.txt e2e009.jpg e2e01{0..4}.txt e2e015.jpg e2e016.txt) "
+    test "$(ls -A "$day" | tr '\n' ' ')" = "$(echo e2e002.txt e2e003.txt e2e004.jpg e2e00{5..8}.txt e2e009.jpg e2e010.jpg e2e01{1..5}.txt e2e016.jpg e2e017.txt) "
 finish

@@ -12,8 +12,9 @@ run=$WORK/tray
 mkdir "$run"
 start "$run"
 check "a first run shows its message" answer '^Snagwell$'
-tip='^ﾕｰｻﾞｰ名\(snagwell\)$'
-icon=$(window "$tip") || fail "the tray icon carries the tip ﾕｰｻﾞｰ名(snagwell)"
+# The icon: the program's window that the panel holds.
+trayicon() { xwininfo -tree -id "$(window '^panel$')" | awk '/\("snagwell"/ { print $1 }'; }
+wait_for 5 eval 'icon=$(trayicon); [ -n "$icon" ]' || fail "the tray icon is in the panel"
 check "with a tray the settings window stays hidden" none '^Snagwell 設定$'
 eval "$(xdotool getwindowgeometry --shell "$icon")"
 IX=$X IY=$Y IW=$WIDTH IH=$HEIGHT
@@ -55,7 +56,7 @@ xdotool key Down Return
 check "ファイル > 終了 asks first" answer '^終了$'
 check "OK ends the program" wait_for 15 ended "$PID"
 check "quitting writes the settings" cmp "$run/RAVuvivo.vov" "$WORK/read.vov"
-check "the icon is gone" none "$tip"
+check "the icon is gone" test -z "$(trayicon)"
 
 # The button window, titled with the header, at top 1500 and left 3000 twips;
 # its start-up tick, greyed, opens it too.

@@ -52,12 +52,12 @@ leftovers() {
     local path name
     cmp -s "$run/RAVuvivo.vov" <(settings "$1") ||
         problem "the settings file is not whole: $(od -c "$run/RAVuvivo.vov" | head -n 3)"
-    for path in "$run"/RAVuvivo.vov?* "$day"/* "$day"/.[!.]*; do
+    for path in "$run"/.RAVuvivo.vov* "$day"/* "$day"/.[!.]*; do
         if [ ! -e "$path" ] || [ -n "${seen[$path]:-}" ]; then continue; fi
         seen[$path]=1
         name=${path##*/}
         case $name in
-        RAVuvivo.vov.??????)
+        .RAVuvivo.vov | .RAVuvivo.vov.??????)
             cmp -s "$path" <(settings "$1") || problem "$name is not a whole settings file"
             temporaries=$((temporaries + 1)) ;;
         .kl[0-9][0-9][0-9]*.@(txt|bmp|jpg|png).??????) temporaries=$((temporaries + 1)) ;;

@@ -15,6 +15,11 @@ stop() {
     check "SIG$1 writes the settings" cmp "$2/RAVuvivo.vov" "$3"
 }
 
+# The command line answers without a display, as from a text console.
+console() { (cd "$run" && env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$SNAGWELL" "$@" 2>&1); }
+check "--version answers without a display" test "$(console --version)" = "Snagwell 2.0.4"
+check "--help answers without a display" eval 'console --help | grep -q "^  -v, --version"'
+check "a wrong option is refused, exit 2" eval 'out=$(console -x); [ $? = 2 ] && grep -q "^Unknown option .x.\.$" <<<"$out"'
 status=0
 out=$(cd "$run" && DISPLAY=:99 QT_QPA_PLATFORM= "$SNAGWELL" 2>&1) || status=$?
 check "a display that cannot be opened is named, exit 1" test "$status" = 1 -a -n "$(grep -F ':99' <<<"$out")"

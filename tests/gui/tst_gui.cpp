@@ -223,19 +223,6 @@ private Q_SLOTS:
         QCOMPARE(tabs->geometry(), left.adjusted(0, 0, 0, 50));
     }
 
-    void largePicturesAreDecoded()
-    {
-        // Past Qt's 128 MB default, up to what the converters take: the limit
-        // the program sets for the whole process at start-up.
-        QImageReader::setAllocationLimit(largestPictureMegabytes);
-        QImage big(8688, 5792, QImage::Format_RGB32);
-        big.fill(Qt::white);
-        QByteArray png;
-        QBuffer buffer(&png);
-        QVERIFY(buffer.open(QIODevice::WriteOnly) && big.save(&buffer, "PNG"));
-        QCOMPARE(QImage::fromData(png).size(), big.size());
-    }
-
     void fileListFollowsTheFolder_data()
     {
         QTest::addColumn<QStringList>("steps"); // "text", "picture", "+name", "-name"
