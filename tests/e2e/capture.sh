@@ -3,7 +3,7 @@
 # number, a text as CP932 with CR LF, a picture converted to JPEG; copies
 # that pile up while the program cannot read them, and clipboard owners that
 # do not deliver, are counted or told in the window (there is no tray here),
-# never saved as another's.
+# never saved as another's; 300 quick copies each land once.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 need convert identify
 run=$WORK/run
@@ -88,8 +88,28 @@ printf '' | xclip -selection clipboard
 check "an empty text copied is a capture of its own" \
     wait_for 15 test -e "$day/e2e016.txt" -a ! -s "$day/e2e016.txt"
 check "and nothing is told of it" none '^Snagwell$'
+# Load: 300 copies, each as soon as the one before is saved, every sixth a
+# picture of a width of its own.
+name() { if (($1 % 6)); then printf 'e2e%03d.txt' "$1"; else printf 'e2e%03d.jpg' "$1"; fi; }
+began=$(date +%s%N)
+for ((i = 17; i <= 316; i++)); do
+    if ((i % 6)); then
+        printf 'コピー %d\n二行目' "$i" | xclip -selection clipboard
+    else
+        convert -size "$((i / 6))x9" "xc:rgb($i,90,40)" png:- | xclip -selection clipboard -t image/png
+    fi
+    for ((w = 0; w < 2000; w++)); do [ -e "$day/$(name "$i")" ] && break; sleep 0.005; done
+    [ -e "$day/$(name "$i")" ] || { fail "copy $i is saved as $(name "$i")"; break; }
+done
+echo "FIGURE: $((i - 17)) copies in $((($(date +%s%N) - began) / 1000000)) ms"
+own() { cmp -s "$day/$(name "$1")" <(printf 'コピー %d\r\n二行目\r\n' "$1" | iconv -f UTF-8 -t CP932); }
+wrong=0
+for ((i = 17; i <= 316; i++)); do
+    if ((i % 6)); then own "$i"; else is "$day/$(name "$i")" "JPEG $((i / 6))x9"; fi || wrong=$((wrong + 1))
+done
+check "each of the 300 quick copies holds its own text or picture ($wrong do not)" test "$wrong" = 0
 quit
 check "the earlier capture is kept as it was" test "$(cat "$day/e2e002.txt")" = earlier
 check "each capture once, no bitmap left, nothing kept of a failure or after 解除" \
-    test "$(ls -A "$day" | tr '\n' ' ')" = "$(echo e2e002.txt e2e003.txt e2e004.jpg e2e00{5..8}.txt e2e009.jpg e2e01{0..4}.txt e2e015.jpg e2e016.txt) "
+    test "$(ls -A "$day" | tr '\n' ' ')" = "$(echo e2e002.txt e2e003.txt e2e004.jpg e2e00{5..8}.txt e2e009.jpg e2e01{0..4}.txt e2e015.jpg e2e016.txt $(for ((i = 17; i <= 316; i++)); do name $i; echo; done)) "
 finish
