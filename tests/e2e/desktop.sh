@@ -78,7 +78,7 @@ check "the screen is left on the clipboard" \
 # Moved by hand to 300, 150 pixels: 4500, 2250 twips are written at the end.
 xdotool windowmove --sync "$button" 300 150 2>/dev/null || xdotool windowmove "$button" 300 150
 sleep 0.5
-quit
-check "the button window's setting and new place are written" \
+quit "the program" INT
+check "SIGINT writes the button window's setting and new place" \
     test "$(sed -n '10,12p' "$run/RAVuvivo.vov" | tr -d '\r' | paste -sd,)" = ' 2 ,2250,4500'
 finish

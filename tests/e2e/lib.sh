@@ -68,10 +68,10 @@ start() {
 }
 # begin <folder> [VAR=value...]: start, and the settings window is shown.
 begin() { start "$@"; shown '^Snagwell 設定$' 20 || fail "the settings window is shown"; }
-# quit [who]: SIGTERM, and the program ends.
+# quit [who] [signal]: SIGTERM or that signal, and the program ends.
 quit() {
-    kill -TERM "$PID"
-    check "${1:-the program} ends on SIGTERM" wait_for 15 ended "$PID"
+    kill -"${2:-TERM}" "$PID"
+    check "${1:-the program} ends on SIG${2:-TERM}" wait_for 15 ended "$PID"
 }
 # windows <title regex> [min width]: the ids of such windows on the screen.
 windows() {

@@ -1,19 +1,11 @@
 #!/usr/bin/env bash
 # The program's life end to end: a first run, a second instance, the stop
-# requests, and a start from an old day folder.
+# requests, a start from an old day folder and a display that goes away.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 run=$WORK/run
 day=$run/SWData/$(today)
 mkdir "$run"
 vov "$day" ' 0 ' ' 0 ' ﾕｰｻﾞｰ名 '' '-1 ' JPG ' 7日前' '' ' 0 ' '' '' >"$WORK/first.vov"
-
-# stop <signal> <folder> <expected settings>: an orderly end that writes them.
-stop() {
-    rm "$2/RAVuvivo.vov"
-    kill -"$1" "$PID"
-    check "SIG$1 ends the program" wait_for 15 ended "$PID"
-    check "SIG$1 writes the settings" cmp "$2/RAVuvivo.vov" "$3"
-}
 
 status=0
 out=$(cd "$run" && DISPLAY=:99 QT_QPA_PLATFORM= "$SNAGWELL" 2>&1) || status=$?
@@ -39,7 +31,10 @@ kill -TERM "$PID"
 check "SIGTERM during the second instance's message ends it within a second" wait_for 1 ended "$PID"
 check "... and its box goes with it" wait_for 1 none '^Snagwell$' 100
 check "the first instance still runs on" kill -0 "$first"
-PID=$first stop TERM "$run" "$WORK/first.vov"
+rm "$run/RAVuvivo.vov"
+kill -HUP "$first"
+check "SIGHUP ends the program" wait_for 15 ended "$first"
+check "SIGHUP writes the settings" cmp "$run/RAVuvivo.vov" "$WORK/first.vov"
 
 lost=$WORK/lost
 mkdir "$lost"
@@ -51,36 +46,6 @@ kill -TERM "$PID"
 check "SIGTERM during that message ends the program within a second" wait_for 1 ended "$PID"
 check "... writes no settings and makes no folder" \
     test "$(ls "$lost")" = RAVuvivo.vov -a "$(md5sum <"$lost/RAVuvivo.vov")" = "$(md5sum <"$WORK/lost.vov")"
-
-# A later start from an old day folder says nothing and enters today's.
-# The HUP round clicks ﾃｷｽﾄ自動保存, greyed in the file, three times (on,
-# off, on); the INT round names a capture after the computer and the user.
-old() { vov "$1" "$2" ' 0 ' "$3" '' '-1 ' PNG しない '' ' 0 ' '' ''; }
-declare -A greyed=([HUP]=' 2 ' [INT]=' 1 ') mode=([HUP]=PC名 [INT]=PC名+ﾕｰｻﾞｰ名)
-for signal in HUP INT; do
-    run=$WORK/$signal
-    mkdir -p "$run/SWData/05Nov14"
-    old "$run/SWData/05Nov14" "${greyed[$signal]}" "${mode[$signal]}" >"$run/RAVuvivo.vov"
-    old "$run/SWData/$(today)" ' 1 ' "${mode[$signal]}" >"$WORK/$signal.vov"
-    start "$run"
-    check "a start from an old day folder makes today's" wait_for 15 test -d "$run/SWData/$(today)"
-    window=$(window '^Snagwell 設定$') || fail "a later start shows the settings window"
-    sleep 0.5
-    check "a later start shows no message" none '^Snagwell$' 100
-    if [ "$signal" = HUP ]; then
-        xdotool mousemove --window "$window" 91 65 click 1 # the tab 設定
-        sleep 0.3
-        for _ in 1 2 3; do
-            xdotool mousemove --window "$window" 21 285 click 1 # ﾃｷｽﾄ自動保存
-            sleep 0.3
-        done
-    else
-        printf 'both names' | xclip -selection clipboard
-        name=$(hostname | cut -d. -f1)$(id -un)001.txt
-        check "a text is saved as $name (PC名+ﾕｰｻﾞｰ名)" wait_for 10 test -s "$run/SWData/$(today)/$name"
-    fi
-    stop "$signal" "$run" "$WORK/$signal.vov"
-done
 
 # Where neither runtime folder can be used, each user's lock has a name of
 # its own in the temporary folder: another user's start is no second
@@ -108,24 +73,36 @@ if [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null; then
     check "both end on SIGTERM" wait_for 10 ended "$root"
 fi
 
-# The display goes away: a setting changed a moment before is written all
-# the same, and monitoring stops as at every end (old day folders go).
+# A later start from an old day folder, on a display of its own, says
+# nothing and enters today's folder. ﾃｷｽﾄ自動保存, greyed in the file, is
+# clicked three times (on, off, on), a copy is named after the computer and
+# the user, one more click turns it off and at once the display goes away:
+# that change is written all the same, and the deletion at quit runs.
 exec 6< <(Xvfb -displayfd 1 -noreset -screen 0 1280x800x24 -nolisten tcp 2>"$WORK/xvfb2.log")
 xvfb=$!
 PIDS+=("$xvfb")
 read -r -t 20 lost <&6 || skip "a second Xvfb did not start"
+export DISPLAY=:$lost
 run=$WORK/display
 past=$(LC_ALL=C date -d '10 days ago' +%y%b%d)
-mkdir -p "$run/SWData/$(today)" "$run/SWData/$past"
+mkdir -p "$run/SWData/$past"
 touch -d '10 days ago' "$run/SWData/$past"
-vov "$run/SWData/$(today)" ' 0 ' ' 0 ' ﾕｰｻﾞｰ名 '' '-1 ' JPG ' 7日前' '' ' 0 ' '' '' >"$run/RAVuvivo.vov"
-vov "$run/SWData/$(today)" ' 1 ' ' 0 ' ﾕｰｻﾞｰ名 '' '-1 ' JPG ' 7日前' '' ' 0 ' '' '' >"$WORK/display.vov"
-start "$run" DISPLAY=":$lost"
-window=$(DISPLAY=:$lost window '^Snagwell 設定$') || fail "the program starts on the second display"
-DISPLAY=:$lost xdotool mousemove --window "$window" 91 65 click 1
+old() { vov "$run/SWData/$1" "$2" ' 0 ' PC名+ﾕｰｻﾞｰ名 '' '-1 ' PNG ' 7日前' '' ' 0 ' '' ''; }
+old "$past" ' 2 ' >"$run/RAVuvivo.vov"
+old "$(today)" ' 0 ' >"$WORK/display.vov"
+start "$run"
+check "a start from an old day folder makes today's" wait_for 15 test -d "$run/SWData/$(today)"
+window=$(window '^Snagwell 設定$') || fail "a later start shows the settings window"
+sleep 0.5
+check "a later start shows no message" none '^Snagwell$' 100
+xdotool mousemove --window "$window" 91 65 click 1 # the tab 設定
 sleep 0.3
-DISPLAY=:$lost xdotool mousemove --window "$window" 21 285 click 1
-sleep 0.2 # shorter than the wait before a changed setting is saved
+autosave() { xdotool mousemove --window "$window" 21 285 click 1 && sleep "$1"; }
+autosave 0.3 && autosave 0.3 && autosave 0.3
+printf 'both names' | xclip -selection clipboard
+name=$(hostname | cut -d. -f1)$(id -un)001.txt
+check "a text is saved as $name (PC名+ﾕｰｻﾞｰ名)" wait_for 10 test -s "$run/SWData/$(today)/$name"
+autosave 0.2 # shorter than the wait before a changed setting is saved
 kill "$xvfb"
 check "a lost display ends the program" wait_for 10 ended "$PID"
 check "... the setting changed just before is written" cmp "$run/RAVuvivo.vov" "$WORK/display.vov"
