@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The storage folders end to end: after midnight captures go into the new
-# day's folder while a user who went elsewhere stays there; the deletion at
-# quit takes only folders named by a real date; start-up clears the hidden
-# temporaries that a kill left; the drive list moves to "/" from another
-# volume.
+# day's folder while a user who went elsewhere stays there; the drive list
+# moves to "/" from another volume; start-up clears the hidden temporaries
+# that a kill left; the deletion at quit takes only folders named by a real
+# date.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 need convert xwininfo
 # The clock's library itself, not the faketime command: that one runs the
@@ -11,19 +11,29 @@ need convert xwininfo
 libfaketime=$(compgen -G '/usr/lib/*/faketime/libfaketime.so.1' | head -1) ||
     skip "libfaketime is not installed (package faketime)"
 
+# The user's own folder is on another volume where one can be had.
+volume=
+if [ "$(id -u)" = 0 ] && mkdir "$WORK/volume" && mount -t tmpfs -o size=4m tmpfs "$WORK/volume" 2>/dev/null; then
+    volume=$WORK/volume
+    # set +e: the status handed on to cleanup must not end the trap itself.
+    trap 'status=$?; set +e; umount -l "$WORK/volume" 2>/dev/null; (exit $status); cleanup' EXIT
+elif mountpoint -q /dev/shm && [ -w /dev/shm ]; then
+    volume=$(mktemp -d /dev/shm/snagwell-e2e.XXXXXX)
+    trap 'status=$?; set +e; rm -rf "$volume"; (exit $status); cleanup' EXIT
+fi
+
 # Two programs under a clock set to 13 seconds before midnight, each with
 # its own runtime folder (one instance per user otherwise): one stands in
 # the day's folder, one in a folder of the user's own.
 day=$WORK/day
-other=$WORK/other
+other=${volume:-$WORK}/other
 mkdir -p "$day/SWData" "$other/notes"
 vov "$day/SWData" ' 1 ' ' 0 ' 登録名 e2e ' 0 ' JPG 'しない' '' ' 0 ' '' '' >"$day/RAVuvivo.vov"
 vov "$other/notes" ' 1 ' ' 0 ' 登録名 e2e ' 0 ' JPG 'しない' '' ' 0 ' '' '' >"$other/RAVuvivo.vov"
 started=$SECONDS
-for run in day other; do
-    mkdir -m 700 "$WORK/xdg-$run"
+for run in "$day" "$other"; do
     # A sanitized build must not mind the clock's library loaded first.
-    start "$WORK/$run" XDG_RUNTIME_DIR="$WORK/xdg-$run" LD_PRELOAD="$libfaketime" FAKETIME='@2030-03-31 23:59:47' \
+    start "$run" XDG_RUNTIME_DIR="$(mktemp -d "$WORK/xdg.XXXXXX")" LD_PRELOAD="$libfaketime" FAKETIME='@2030-03-31 23:59:47' \
         ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0"
 done
 pids=("${PIDS[@]: -2}")
@@ -44,35 +54,43 @@ check "the user's own folder keeps the copy after midnight" \
 check "and no day folder is made for that user" test ! -e "$other/SWData"
 check "yesterday's folder keeps yesterday's capture only" \
     test "$(ls -A "$day/SWData/30Mar31")" = e2e001.txt
-kill -TERM "${pids[@]}"
-check "both end on SIGTERM" wait_for 15 eval 'ended ${pids[0]} && ended ${pids[1]}'
+PID=${pids[0]} quit "the program in the day's folder"
+PID=${pids[1]}
+if [ -z "$volume" ]; then
+    echo "SKIP: no second volume to leave (not root, no /dev/shm)"
+else
+    settings=$(window '^Snagwell 設定$') || fail "the settings window is shown"
+    xwininfo -root -tree >"$WORK/before"
+    xdotool mousemove --window "$settings" 100 110 click 1 # opens the drive list
+    # The list's pop-up: a new window of the program's own.
+    popup() {
+        xwininfo -root -tree | { diff "$WORK/before" - || true; } |
+            awk '/^> .*\("snagwell"/ && $0 !~ /Snagwell 設定/ { print $2 }' | head -1
+    }
+    id=
+    wait_for 5 eval 'id=$(popup); [ -n "$id" ]' || fail "the drive list opens"
+    eval "$(xdotool getwindowgeometry --shell "${id:-0}" 2>/dev/null)" || true
+    xdotool mousemove $((${X:-0} + 20)) $((${Y:-0} + 10)) click 1 # the first entry: "/"
+    check "choosing / moves the browser to / (saved folder /)" wait_for 5 line1 "$other" /
+    check "no message box comes up" none '^Snagwell$' 100
+fi
+quit "the program in the user's folder"
 
-# The deletion at quit: the user's own folders in SWData stay, however old,
-# and so do names shaped like a day that name no date.
-run=$WORK/deletion
+# Start-up after a kill: the hidden temporaries of captures and conversions
+# go; a kept bitmap and the user's own hidden files stay. The deletion at
+# quit: the user's own folders in SWData stay, however old, and so do names
+# shaped like a day that name no date.
+run=$WORK/run
 today=$(today)
-mkdir -p "$run/SWData/$today"
+day=$run/SWData/$today
+mkdir -p "$day"
 mine=(2020bak 1_notes 26Dec99 26Feb30 26xyz01 26dec01 26Dec01x)
 for name in "${mine[@]}" 25Dec01 24Feb29; do
     mkdir "$run/SWData/$name"
     echo notes >"$run/SWData/$name/notes.txt"
     touch -d '40 days ago' "$run/SWData/$name"
 done
-vov "$run/SWData/$today" ' 0 ' ' 0 ' 登録名 e2e ' 0 ' JPG ' 7日前' '' ' 0 ' '' '' >"$run/RAVuvivo.vov"
-begin "$run"
-quit
-kept() { local name; for name; do [ -s "$run/SWData/$name/notes.txt" ] || return 1; done; }
-check "old folders not named by a date are kept: ${mine[*]}" kept "${mine[@]}"
-check "old day folders go: 25Dec01 and the leap day 24Feb29" \
-    test ! -e "$run/SWData/25Dec01" -a ! -e "$run/SWData/24Feb29"
-check "today's folder stays" test -d "$run/SWData/$today"
-
-# Start-up after a kill: the hidden temporaries of captures and conversions
-# go; a kept bitmap and the user's own hidden files stay.
-run=$WORK/temporaries
-day=$run/SWData/$today
-mkdir -p "$day"
-vov "$run/SWData" ' 1 ' ' 0 ' 登録名 e2e ' 0 ' PNG 'しない' '' ' 0 ' '' '' >"$run/RAVuvivo.vov"
+vov "$run/SWData" ' 1 ' ' 0 ' 登録名 e2e ' 0 ' PNG ' 7日前' '' ' 0 ' '' '' >"$run/RAVuvivo.vov"
 convert -size 800x600 xc: +noise Random "$WORK/noise.png"
 # Renames wait two seconds (libslowio), so that the kill surely lands while
 # the converted picture still has its hidden name.
@@ -92,40 +110,9 @@ check "the temporaries are gone after start-up" wait_for 5 eval '! converting &&
 check "the kept bitmap, the user's hidden files and a link stay" \
     test -s "$day/e2e001.bmp" -a -e "$day/.my-notes" -a -e "$day/.e2e009.txt.long-suffix" -a -L "$day/.e2e010.txt.LiNk01"
 quit
-
-# The drive list: from a folder on another volume, "/" chosen with the mouse
-# moves the browser there, without a message box.
-volume=
-if [ "$(id -u)" = 0 ] && mkdir "$WORK/volume" && mount -t tmpfs -o size=4m tmpfs "$WORK/volume" 2>/dev/null; then
-    volume=$WORK/volume
-    # set +e: the status handed on to cleanup must not end the trap itself.
-    trap 'status=$?; set +e; umount -l "$WORK/volume" 2>/dev/null; (exit $status); cleanup' EXIT
-elif mountpoint -q /dev/shm && [ -w /dev/shm ]; then
-    volume=$(mktemp -d /dev/shm/snagwell-e2e.XXXXXX)
-    trap 'status=$?; set +e; rm -rf "$volume"; (exit $status); cleanup' EXIT
-fi
-if [ -z "$volume" ]; then
-    echo "SKIP: no second volume to leave (not root, no /dev/shm)"
-else
-    run=$WORK/drives
-    mkdir -p "$run" "$volume/SWData/$today"
-    vov "$volume/SWData/$today" ' 0 ' ' 0 ' 登録名 e2e ' 0 ' JPG 'しない' '' ' 0 ' '' '' >"$run/RAVuvivo.vov"
-    start "$run"
-    settings=$(window '^Snagwell 設定$') || fail "the settings window is shown"
-    sleep 0.5
-    xwininfo -root -tree >"$WORK/before"
-    xdotool mousemove --window "$settings" 100 110 click 1 # opens the drive list
-    # The list's pop-up: a new window of the program's own.
-    popup() {
-        xwininfo -root -tree | { diff "$WORK/before" - || true; } |
-            awk '/^> .*\("snagwell"/ && $0 !~ /Snagwell 設定/ { print $2 }' | head -1
-    }
-    id=
-    wait_for 5 eval 'id=$(popup); [ -n "$id" ]' || fail "the drive list opens"
-    eval "$(xdotool getwindowgeometry --shell "${id:-0}" 2>/dev/null)" || true
-    xdotool mousemove $((${X:-0} + 20)) $((${Y:-0} + 10)) click 1 # the first entry: "/"
-    check "choosing / moves the browser to / (saved folder /)" wait_for 5 line1 "$run" /
-    check "no message box comes up" none '^Snagwell$' 100
-    quit
-fi
+kept() { local name; for name; do [ -s "$run/SWData/$name/notes.txt" ] || return 1; done; }
+check "old folders not named by a date are kept: ${mine[*]}" kept "${mine[@]}"
+check "old day folders go: 25Dec01 and the leap day 24Feb29" \
+    test ! -e "$run/SWData/25Dec01" -a ! -e "$run/SWData/24Feb29"
+check "today's folder stays" test -d "$day"
 finish
