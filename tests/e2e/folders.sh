@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Where the settings live, end to end: a start-up folder whose name a line
 # of the settings file cannot hold and that is not UTF-8, a folder with a
-# line break in the browser, and a settings file that is another user's link.
+# line break in the browser, the instance lock without a runtime folder, and
+# a settings file that is another user's link.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 need iconv
 past=$(LC_ALL=C date -d '17 days ago' +%y%b%d)
@@ -41,19 +42,36 @@ for round in first second; do
 done
 check "nothing is made under another name" test "$(ls "$WORK" | grep -c caf)" = 1
 
-# Another user's link as the settings file, in a shared folder, is neither
-# read nor written through but replaced by the program's own file.
-if [ "$(id -u)" = 0 ]; then
+# Where neither runtime folder can be used, each user's lock has a name of
+# its own in the temporary folder: another user's start is no second
+# instance. Another user's link as the settings file, in a shared folder, is
+# neither read nor written through but replaced by the program's own file.
+if [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null; then
+    shared=$WORK/tmp
+    mkdir -m 1777 "$shared" "$WORK/shared"
+    mkdir -m 755 "$WORK/public" # too open for a runtime folder
+    mkdir -m 700 "$shared/runtime-root" "$shared/runtime-nobody"
+    chown nobody "$shared/runtime-root" # each one somebody else's
+    chmod 755 "$WORK"
+    mkdir -m 777 "$WORK/nobody"
     run=$WORK/shared
-    mkdir -m 1777 "$run"
     vov "$WORK/elsewhere" ' 1 ' ' 1 ' 登録名 victim ' 0 ' PNG 30日前 '' ' 1 ' '' '' >"$WORK/victim.vov"
     cp "$WORK/victim.vov" "$WORK/victim.orig"
     ln -s "$WORK/victim.vov" "$run/RAVuvivo.vov"
     chown -h nobody "$run/RAVuvivo.vov"
-    start "$run"
-    check "another user's link is no settings file: a first run" answer '^Snagwell$'
+    start "$run" TMPDIR="$shared" XDG_RUNTIME_DIR="$WORK/public"
+    check "without a runtime folder, beside another user's link: a first run" answer '^Snagwell$'
     check "... its settings replace the link" \
         wait_for 5 test -f "$run/RAVuvivo.vov" -a ! -L "$run/RAVuvivo.vov"
+    (cd "$WORK/nobody" && exec env TMPDIR="$shared" XDG_RUNTIME_DIR="$WORK/public" \
+        setpriv --reuid=nobody --regid=nogroup --clear-groups "$SNAGWELL" >>"$WORK/log" 2>&1) &
+    PIDS+=($!)
+    check "another user's first run starts too" answer '^Snagwell$'
+    check "... writes its own settings and runs on" \
+        wait_for 5 test -s "$WORK/nobody/RAVuvivo.vov" -a -e "/proc/$!"
+    check "each user's lock is named after the user" \
+        test -e "$shared/snagwell-0.lock" -a -e "$shared/snagwell-$(id -u nobody).lock"
+    kill -TERM $!
     quit "a start beside another user's link"
     check "... whose target is never written" cmp "$WORK/victim.vov" "$WORK/victim.orig"
     check "... nor read" test "$(line "$run/RAVuvivo.vov" 4)" = ﾕｰｻﾞｰ名

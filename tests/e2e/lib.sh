@@ -7,9 +7,7 @@ WORK=$(mktemp -d "${TMPDIR:-/tmp}/snagwell-e2e.XXXXXX")
 export XDG_RUNTIME_DIR=$WORK/xdg LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset WAYLAND_DISPLAY
-# The machine's own print system and its printers are not this test's: the
-# program asks a socket where nothing listens, unless the test starts a
-# scheduler of its own there (printing.sh).
+# Not the machine's printers: a socket where no scheduler listens but the test's own.
 export CUPS_SERVER=$WORK/no-cups.sock
 unset PRINTER LPDEST
 PIDS=()
@@ -34,7 +32,7 @@ finish() {
     ((failures == 0)) || { echo "$failures check(s) failed" >&2; exit 1; }
     echo "all checks passed"
 }
-# wait_for <seconds> <command...>: true once the command is.
+# wait_for <seconds> <command...>: true once the command is, within that time.
 wait_for() {
     local i
     for ((i = 0; i < $1 * 10; i++)); do "${@:2}" && return 0; sleep 0.1; done
@@ -49,11 +47,9 @@ is() { [ "$(identify -format '%m %wx%h' "$1" 2>/dev/null)" = "$2" ]; }
 # vov <line...>: a settings file of these lines, CP932 with CR LF.
 vov() { printf '%s\r\n' "$@" | iconv -f UTF-8 -t CP932; }
 
-# A test of files only (package.sh) sets E2E_NO_X and gets no X server.
 [ -z "${E2E_NO_X:-}" ] || return 0
 need Xvfb xdotool xclip xdpyinfo
-# -noreset: a server that resets when its last client leaves (the probe
-# below) refuses the clients that come during the reset.
+# -noreset: a server resetting as its last client (the probe) leaves refuses clients.
 exec 5< <(Xvfb -displayfd 1 -noreset -screen 0 1280x800x24 -nolisten tcp 2>"$WORK/xvfb.log")
 PIDS+=($!)
 read -r -t 20 display <&5 || skip "Xvfb did not start"

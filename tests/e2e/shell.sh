@@ -47,32 +47,6 @@ check "SIGTERM during that message ends the program within a second" wait_for 1 
 check "... writes no settings and makes no folder" \
     test "$(ls "$lost")" = RAVuvivo.vov -a "$(md5sum <"$lost/RAVuvivo.vov")" = "$(md5sum <"$WORK/lost.vov")"
 
-# Where neither runtime folder can be used, each user's lock has a name of
-# its own in the temporary folder: another user's start is no second
-# instance.
-if [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null; then
-    shared=$WORK/tmp
-    mkdir -m 1777 "$shared"
-    mkdir -m 755 "$WORK/public" # too open for a runtime folder
-    mkdir -m 700 "$shared/runtime-root" "$shared/runtime-nobody"
-    chown nobody "$shared/runtime-root" # each one somebody else's
-    chmod 755 "$WORK"
-    mkdir -m 777 "$WORK/root" "$WORK/nobody"
-    start "$WORK/root" TMPDIR="$shared" XDG_RUNTIME_DIR="$WORK/public"
-    check "without a runtime folder a first run starts" answer '^Snagwell$'
-    root=$PID
-    (cd "$WORK/nobody" && exec env TMPDIR="$shared" XDG_RUNTIME_DIR="$WORK/public" \
-        setpriv --reuid=nobody --regid=nogroup --clear-groups "$SNAGWELL" >>"$WORK/log" 2>&1) &
-    PIDS+=($!)
-    check "another user's first run starts too" answer '^Snagwell$'
-    check "... writes its own settings and runs on" \
-        wait_for 5 test -s "$WORK/nobody/RAVuvivo.vov" -a -e "/proc/$!"
-    check "each user's lock is named after the user" \
-        test -e "$shared/snagwell-0.lock" -a -e "$shared/snagwell-$(id -u nobody).lock"
-    kill -TERM "$root" $!
-    check "both end on SIGTERM" wait_for 10 ended "$root"
-fi
-
 # A later start from an old day folder, on a display of its own, says
 # nothing and enters today's folder. ﾃｷｽﾄ自動保存, greyed in the file, is
 # clicked three times (on, off, on), a copy is named after the computer and
