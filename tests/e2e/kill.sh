@@ -3,7 +3,8 @@
 # program is killed with SIGKILL at random moments, 25 times while copies
 # arrive and 15 times while it writes its settings at SIGTERM. Every file
 # left is whole or a hidden temporary of its own naming, no whole capture is
-# ever lost, the settings file is always whole, and the next start numbers on.
+# ever lost, the settings file is always whole, and the next start clears
+# the temporaries and numbers on.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 shopt -s extglob
 need convert identify djpeg
@@ -88,15 +89,24 @@ for ((round = 1; round <= stopping; round++)); do
 done
 echo "FIGURE: $((capturing + stopping)) kills, $hits of $stopping before the end at SIGTERM;" \
     "${#whole[@]} whole captures ($captured from kills while capturing); $temporaries temporaries left"
-check "after every kill every file is whole or a temporary, and no capture is lost" test "$problems" -eq 0
 check "the kills while capturing came after enough captures to prove anything" \
     test "$captured" -gt "$capturing"
 
-# The next start ignores the temporaries and numbers on after the highest.
+# The next start clears the temporaries the kills left and two planted
+# ones, keeps every whole capture and the user's own hidden files, and
+# numbers on after the highest.
 highest=$(ls "$day" | sed -n 's/^kl\([0-9]*\)\..*/\1/p' | sort -n | tail -n 1)
 next=$(printf 'kl%03d.txt' $((10#${highest:-0} + 1)))
+touch "$day/.kl900.txt.AbCdEf" "$day/.kl901.jpeg.x9Y8z7" "$day/.my-notes" "$day/.kl902.txt.long-suffix"
+ln -s "$day/.my-notes" "$day/.kl903.txt.LiNk01"
 settings PNG >"$run/RAVuvivo.vov"
 begin "$run"
+left() { find "$day" -name '.kl*.??????' ! -type l; }
+check "start-up clears the program's temporaries" wait_for 5 eval '[ -z "$(left)" ]'
+check "... not the user's hidden files nor a link" \
+    test -e "$day/.my-notes" -a -e "$day/.kl902.txt.long-suffix" -a -L "$day/.kl903.txt.LiNk01"
+for path in "${whole[@]}"; do [ -e "$path" ] || problem "${path##*/} is gone after start-up"; done
+check "after every kill every file is whole or a temporary, and no capture is lost" test "$problems" -eq 0
 copy_text 0
 check "a text copied after the kills lands as $next" wait_for 15 cmp -s "$day/$next" <(text 0)
 quit

@@ -51,7 +51,8 @@ check "... writes no settings and makes no folder" \
 # nothing and enters today's folder. ﾃｷｽﾄ自動保存, greyed in the file, is
 # clicked three times (on, off, on), a copy is named after the computer and
 # the user, one more click turns it off and at once the display goes away:
-# that change is written all the same, and the deletion at quit runs.
+# that change is written all the same, and the deletion at quit runs: it
+# takes only folders named by a real date.
 exec 6< <(Xvfb -displayfd 1 -noreset -screen 0 1280x800x24 -nolisten tcp 2>"$WORK/xvfb2.log")
 xvfb=$!
 PIDS+=("$xvfb")
@@ -59,8 +60,12 @@ read -r -t 20 lost <&6 || skip "a second Xvfb did not start"
 export DISPLAY=:$lost
 run=$WORK/display
 past=$(LC_ALL=C date -d '10 days ago' +%y%b%d)
-mkdir -p "$run/SWData/$past"
-touch -d '10 days ago' "$run/SWData/$past"
+mine=(2020bak 1_notes 26Dec99 26Feb30 26xyz01 26dec01 26Dec01x) # no dates
+for name in "${mine[@]}" 25Dec01 24Feb29 "$past"; do
+    mkdir -p "$run/SWData/$name"
+    echo notes >"$run/SWData/$name/notes.txt"
+    touch -d '10 days ago' "$run/SWData/$name"
+done
 old() { vov "$run/SWData/$1" "$2" ' 0 ' PC名+ﾕｰｻﾞｰ名 '' '-1 ' PNG ' 7日前' '' ' 0 ' '' ''; }
 old "$past" ' 2 ' >"$run/RAVuvivo.vov"
 old "$(today)" ' 0 ' >"$WORK/display.vov"
@@ -80,5 +85,8 @@ autosave 0.2 # shorter than the wait before a changed setting is saved
 kill "$xvfb"
 check "a lost display ends the program" wait_for 10 ended "$PID"
 check "... the setting changed just before is written" cmp "$run/RAVuvivo.vov" "$WORK/display.vov"
-check "... and the old day folder is deleted" test ! -e "$run/SWData/$past"
+check "... and the old day folders are deleted, with the leap day 24Feb29" \
+    test ! -e "$run/SWData/$past" -a ! -e "$run/SWData/25Dec01" -a ! -e "$run/SWData/24Feb29"
+kept() { local name; for name; do [ -s "$run/SWData/$name/notes.txt" ] || return 1; done; }
+check "... but not old folders that name no date: ${mine[*]}" kept "${mine[@]}"
 finish
