@@ -81,8 +81,8 @@ check "the picture is printed landscape, its blue corner at the top left, nothin
     test "$corners" = blueredredred
 check "the system's default printer receives nothing" test "$(jobs_done Office)" = 0
 
-quit
-check "the printer is saved as the system writes it" \
+quit "the program" INT
+check "SIGINT writes the settings: the printer as the system writes it" \
     test "$(sed -n 9p "$run/RAVuvivo.vov")" = $'Snagwell-PDF\r'
 ((failures == 0)) || tail -n 40 "$cups/log/error_log" >&2 || true
 finish
