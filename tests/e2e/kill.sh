@@ -1,10 +1,6 @@
 #!/usr/bin/env bash
-# Kills end to end: with its writes and renames slowed down (libslowio), the
-# program is killed with SIGKILL at random moments, 25 times while copies
-# arrive and 15 times while it writes its settings at SIGTERM. Every file
-# left is whole or a hidden temporary of its own naming, no whole capture is
-# ever lost, the settings file is always whole, and the next start clears
-# the temporaries and numbers on.
+# Kills end to end: with writes and renames slowed down (libslowio), SIGKILL at
+# random moments while copies arrive and while the settings are written at SIGTERM.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 shopt -s extglob
 need convert identify djpeg
@@ -28,9 +24,6 @@ start_slowed() { # start_slowed <format> <µs before a write> <µs before a rena
     settings "$1" >"$run/RAVuvivo.vov"
     start "$run" LD_PRELOAD="$preload" SLOWIO_WRITE_US="$2" SLOWIO_PUBLISH_US="$3"
     shown '^Snagwell 設定$' 20
-}
-pause() { # pause <from ms> <to ms>: for a random time between
-    sleep "$(awk -v a="$1" -v b="$2" -v r=$RANDOM 'BEGIN { print (a + (b - a) * r / 32767) / 1000 }')"
 }
 
 declare -A seen
@@ -69,7 +62,7 @@ for ((round = 1; round <= capturing; round++)); do
         sleep 0.25
     done &
     feeder=$!
-    pause 50 1800
+    sleep "$(printf '%d.%03d' $((RANDOM % 2)) $((RANDOM % 1000)))"
     kill -KILL "$PID" "$feeder" 2>/dev/null || true
     wait "$PID" "$feeder" 2>/dev/null || true
     leftovers "$format"
@@ -82,19 +75,16 @@ for ((round = 1; round <= stopping; round++)); do
     copy_text "$round"
     sleep 0.3
     kill -TERM "$PID"
-    pause 0 250
+    sleep "$(printf '0.%03d' $((RANDOM % 250)))"
     ! kill -KILL "$PID" 2>/dev/null || hits=$((hits + 1))
     wait "$PID" 2>/dev/null || true
     leftovers "$format"
 done
-echo "FIGURE: $((capturing + stopping)) kills, $hits of $stopping before the end at SIGTERM;" \
-    "${#whole[@]} whole captures ($captured from kills while capturing); $temporaries temporaries left"
+echo "FIGURE: $((capturing + stopping)) kills ($hits at SIGTERM), ${#whole[@]} whole captures, $temporaries temporaries"
 check "the kills while capturing came after enough captures to prove anything" \
     test "$captured" -gt "$capturing"
 
-# The next start clears the temporaries the kills left and two planted
-# ones, keeps every whole capture and the user's own hidden files, and
-# numbers on after the highest.
+# The next start clears the temporaries left and two planted ones.
 highest=$(ls "$day" | sed -n 's/^kl\([0-9]*\)\..*/\1/p' | sort -n | tail -n 1)
 next=$(printf 'kl%03d.txt' $((10#${highest:-0} + 1)))
 touch "$day/.kl900.txt.AbCdEf" "$day/.kl901.jpeg.x9Y8z7" "$day/.my-notes" "$day/.kl902.txt.long-suffix"

@@ -1,5 +1,4 @@
-# Shared steps of the end-to-end tests: a private X server, the real program
-# in a fresh folder, and a person's hands (xdotool, xclip).
+# Shared steps of the end-to-end tests: a private X server, the real program, xdotool and xclip.
 # shellcheck shell=bash
 set -euo pipefail
 SNAGWELL=$(realpath "${1:?usage: $0 <path to snagwell>}")
@@ -40,9 +39,6 @@ wait_for() {
 }
 ended() { ! kill -0 "$1" 2>/dev/null; }
 today() { LC_ALL=C date +%y%b%d; }
-# line <file> <n>: line n of a settings file, in UTF-8 without its CR.
-line() { sed -n "$2p" "$1" | tr -d '\r' | iconv -f CP932 -t UTF-8; }
-# is <picture> <"format WxH">
 is() { [ "$(identify -format '%m %wx%h' "$1" 2>/dev/null)" = "$2" ]; }
 # vov <line...>: a settings file of these lines, CP932 with CR LF.
 vov() { printf '%s\r\n' "$@" | iconv -f UTF-8 -t CP932; }
