@@ -1,9 +1,6 @@
 #!/usr/bin/env bash
-# Kills end to end: with its writes and renames slowed down (libslowio), the
-# program is killed with SIGKILL at random moments, 25 times while copies
-# arrive and 15 times while it writes its settings at SIGTERM. Every file
-# left is whole or a hidden temporary of its own naming, no whole capture is
-# ever lost, the settings file is always whole, and the next start numbers on.
+# Kills end to end: with writes and renames slowed down (libslowio), SIGKILL at
+# random moments while copies arrive and while the settings are written at SIGTERM.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 shopt -s extglob
 need convert identify djpeg
@@ -18,53 +15,40 @@ formats=(PNG JPG BMP)
 # Kills while capturing, and at SIGTERM; the sanitized run asks for fewer.
 read -r capturing stopping <<<"${SNAGWELL_KILL_ROUNDS:-25 15}"
 settings() { vov "$day" ' 1 ' ' 0 ' 登録名 kl ' 0 ' "$1" ' 7日前' '' ' 0 ' '' ''; }
-# Full-screen pictures of their own; their pixel signatures tell a whole capture.
-for i in 1 2 3 4; do
-    convert -size 1920x1080 "gradient:rgb($((i * 60)),20,90)-rgb(10,$((i * 50)),200)" \
-        -fill "rgb(250,$((i * 40)),0)" -draw "rectangle $((i * 300)),100 $((i * 300 + 200)),900" \
-        "png24:$WORK/$i.png"
-    identify -format '%#\n' "$WORK/$i.png" >>"$WORK/signatures"
-done
-copies=0
+# A full-screen picture: its pixel signature tells a whole capture.
+convert -size 1920x1080 gradient:red-blue -fill yellow -draw 'rectangle 300,100 500,900' "png24:$WORK/1.png"
+signature=$(identify -format '%#' "$WORK/1.png")
 text() { printf 'kill test copy %s\r\nこんにちは %s\r\n' "$1" "$1" | iconv -f UTF-8 -t CP932; }
-copy_text() {
-    copies=$((copies + 1))
-    printf 'kill test copy %d\nこんにちは %d' $copies $copies | xclip -selection clipboard
-}
-copy_picture() { xclip -selection clipboard -t image/png -i "$WORK/$((RANDOM % 4 + 1)).png"; }
+copy_text() { printf 'kill test copy %d\nこんにちは %d' "$1" "$1" | xclip -selection clipboard; }
 start_slowed() { # start_slowed <format> <µs before a write> <µs before a rename or link>
     settings "$1" >"$run/RAVuvivo.vov"
     start "$run" LD_PRELOAD="$preload" SLOWIO_WRITE_US="$2" SLOWIO_PUBLISH_US="$3"
     shown '^Snagwell 設定$' 20
 }
-pause() { # pause <from ms> <to ms>: for a random time between
-    sleep "$(awk -v a="$1" -v b="$2" -v r=$RANDOM 'BEGIN { print (a + (b - a) * r / 32767) / 1000 }')"
-}
 
 declare -A seen
 whole=() problems=0 temporaries=0
 problem() { echo "PROBLEM: $*" >&2 && problems=$((problems + 1)); }
-whole_text() { cmp -s "$1" <(text "$(head -n 1 "$1" | tr -dc 0-9)"); }
-whole_picture() { grep -qx "$(identify -regard-warnings -format '%#' "$1" 2>&1)" "$WORK/signatures"; }
-whole_jpeg() { djpeg "$1" >/dev/null 2>&1 && [ "$(identify -format %wx%h "$1")" = 1920x1080 ]; }
-# leftovers <format>: what the killed run left is whole or a temporary.
+intact() { # intact <capture>: it is whole.
+    case $1 in
+    *.txt) cmp -s "$1" <(text "$(head -n 1 "$1" | tr -dc 0-9)") ;;
+    *.jpg) djpeg "$1" >/dev/null 2>&1 && [ "$(identify -format %wx%h "$1")" = 1920x1080 ] ;;
+    *) [ "$(identify -regard-warnings -format '%#' "$1" 2>&1)" = "$signature" ] ;;
+    esac
+}
+# leftovers <format>: what the killed run left is whole or a hidden temporary.
 leftovers() {
     local path name
     cmp -s "$run/RAVuvivo.vov" <(settings "$1") ||
         problem "the settings file is not whole: $(od -c "$run/RAVuvivo.vov" | head -n 3)"
-    for path in "$run"/.RAVuvivo.vov* "$day"/* "$day"/.[!.]*; do
+    for path in "$run"/RAVuvivo.vov?* "$run"/.[!.]* "$day"/* "$day"/.[!.]*; do
         if [ ! -e "$path" ] || [ -n "${seen[$path]:-}" ]; then continue; fi
         seen[$path]=1
         name=${path##*/}
         case $name in
-        .RAVuvivo.vov | .RAVuvivo.vov.??????)
-            cmp -s "$path" <(settings "$1") || problem "$name is not a whole settings file"
-            temporaries=$((temporaries + 1)) ;;
-        .kl[0-9][0-9][0-9]*.@(txt|bmp|jpg|png).??????) temporaries=$((temporaries + 1)) ;;
-        kl[0-9][0-9][0-9]*.txt) whole_text "$path" || problem "$name is not a whole text" ;;&
-        kl[0-9][0-9][0-9]*.@(bmp|png)) whole_picture "$path" || problem "$name is not a whole picture" ;;&
-        kl[0-9][0-9][0-9]*.jpg) whole_jpeg "$path" || problem "$name is not a whole JPEG" ;;&
-        kl[0-9][0-9][0-9]*.@(txt|bmp|png|jpg)) whole+=("$path") ;;
+        .RAVuvivo.vov) cmp -s "$path" <(settings "$1") || problem "$name is not a whole settings file" ;;
+        .RAVuvivo.vov.?????? | .kl[0-9][0-9][0-9]*.@(txt|bmp|jpg|png).??????) temporaries=$((temporaries + 1)) ;;
+        kl[0-9][0-9][0-9]*.@(txt|bmp|png|jpg)) intact "$path" && whole+=("$path") || problem "$name is not whole" ;;
         *) problem "a stranger: $name" ;;
         esac
     done
@@ -75,14 +59,13 @@ for ((round = 1; round <= capturing; round++)); do
     format=${formats[round % 3]}
     start_slowed "$format" 5000 20000 || fail "the program starts after kill $round"
     for ((k = 0; k < 6; k++)); do
-        if ((k % 2)); then copy_text; else copy_picture; fi
+        if ((k % 2)); then copy_text "$round$k"; else xclip -selection clipboard -t image/png -i "$WORK/1.png"; fi
         sleep 0.25
     done &
     feeder=$!
-    pause 50 1800
+    sleep "$(printf '%d.%03d' $((RANDOM % 2)) $((RANDOM % 1000)))"
     kill -KILL "$PID" "$feeder" 2>/dev/null || true
     wait "$PID" "$feeder" 2>/dev/null || true
-    copies=$((copies + 3))
     leftovers "$format"
 done
 captured=${#whole[@]}
@@ -90,27 +73,32 @@ hits=0
 for ((round = 1; round <= stopping; round++)); do
     format=${formats[round % 3]}
     start_slowed "$format" 100000 60000 || fail "the program starts after kill $((capturing + round))"
-    copy_text
+    copy_text "$round"
     sleep 0.3
     kill -TERM "$PID"
-    pause 0 250
+    sleep "$(printf '0.%03d' $((RANDOM % 250)))"
     ! kill -KILL "$PID" 2>/dev/null || hits=$((hits + 1))
     wait "$PID" 2>/dev/null || true
     leftovers "$format"
 done
-echo "FIGURE: $((capturing + stopping)) kills, $hits of $stopping before the end at SIGTERM;" \
-    "${#whole[@]} whole captures ($captured from kills while capturing); $temporaries temporaries left"
-check "after every kill every file is whole or a temporary, and no capture is lost" test "$problems" -eq 0
+echo "FIGURE: $((capturing + stopping)) kills ($hits at SIGTERM), ${#whole[@]} whole captures, $temporaries temporaries"
 check "the kills while capturing came after enough captures to prove anything" \
     test "$captured" -gt "$capturing"
 
-# The next start ignores the temporaries and numbers on after the highest.
+# The next start clears the temporaries left and two planted ones.
 highest=$(ls "$day" | sed -n 's/^kl\([0-9]*\)\..*/\1/p' | sort -n | tail -n 1)
 next=$(printf 'kl%03d.txt' $((10#${highest:-0} + 1)))
+touch "$day/.kl900.txt.AbCdEf" "$day/.kl901.jpeg.x9Y8z7" "$day/.my-notes" "$day/.kl902.txt.long-suffix"
+ln -s "$day/.my-notes" "$day/.kl903.txt.LiNk01"
 settings PNG >"$run/RAVuvivo.vov"
 begin "$run"
-copy_text
-text $copies >"$WORK/last.txt"
-check "a text copied after the kills lands as $next" wait_for 15 cmp -s "$day/$next" "$WORK/last.txt"
+left() { find "$day" -name '.kl*.??????' ! -type l; }
+check "start-up clears the program's temporaries" wait_for 5 eval '[ -z "$(left)" ]'
+check "... not the user's hidden files nor a link" \
+    test -e "$day/.my-notes" -a -e "$day/.kl902.txt.long-suffix" -a -L "$day/.kl903.txt.LiNk01"
+for path in "${whole[@]}"; do [ -e "$path" ] || problem "${path##*/} is gone after start-up"; done
+check "after every kill every file is whole or a temporary, and no capture is lost" test "$problems" -eq 0
+copy_text 0
+check "a text copied after the kills lands as $next" wait_for 15 cmp -s "$day/$next" <(text 0)
 quit
 finish

@@ -1,5 +1,4 @@
-# Shared steps of the end-to-end tests: a private X server, the real program
-# in a fresh folder, and a person's hands (xdotool, xclip).
+# Shared steps of the end-to-end tests: a private X server, the real program, xdotool and xclip.
 # shellcheck shell=bash
 set -euo pipefail
 SNAGWELL=$(realpath "${1:?usage: $0 <path to snagwell>}")
@@ -7,9 +6,7 @@ WORK=$(mktemp -d "${TMPDIR:-/tmp}/snagwell-e2e.XXXXXX")
 export XDG_RUNTIME_DIR=$WORK/xdg LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset WAYLAND_DISPLAY XDG_SESSION_TYPE
-# The machine's own print system and its printers are not this test's: the
-# program asks a socket where nothing listens, unless the test starts a
-# scheduler of its own there (printing.sh).
+# Not the machine's printers: a socket where no scheduler listens but the test's own.
 export CUPS_SERVER=$WORK/no-cups.sock
 unset PRINTER LPDEST
 PIDS=()
@@ -34,7 +31,7 @@ finish() {
     ((failures == 0)) || { echo "$failures check(s) failed" >&2; exit 1; }
     echo "all checks passed"
 }
-# wait_for <seconds> <command...>: true once the command is.
+# wait_for <seconds> <command...>: true once the command is, within that time.
 wait_for() {
     local i
     for ((i = 0; i < $1 * 10; i++)); do "${@:2}" && return 0; sleep 0.1; done
@@ -42,18 +39,13 @@ wait_for() {
 }
 ended() { ! kill -0 "$1" 2>/dev/null; }
 today() { LC_ALL=C date +%y%b%d; }
-# line <file> <n>: line n of a settings file, in UTF-8 without its CR.
-line() { sed -n "$2p" "$1" | tr -d '\r' | iconv -f CP932 -t UTF-8; }
-# is <picture> <"format WxH">
 is() { [ "$(identify -format '%m %wx%h' "$1" 2>/dev/null)" = "$2" ]; }
 # vov <line...>: a settings file of these lines, CP932 with CR LF.
 vov() { printf '%s\r\n' "$@" | iconv -f UTF-8 -t CP932; }
 
-# A test of files only (package.sh) sets E2E_NO_X and gets no X server.
 [ -z "${E2E_NO_X:-}" ] || return 0
 need Xvfb xdotool xclip xdpyinfo
-# -noreset: a server that resets when its last client leaves (the probe
-# below) refuses the clients that come during the reset.
+# -noreset: a server resetting as its last client (the probe) leaves refuses clients.
 exec 5< <(Xvfb -displayfd 1 -noreset -screen 0 1280x800x24 -nolisten tcp 2>"$WORK/xvfb.log")
 PIDS+=($!)
 read -r -t 20 display <&5 || skip "Xvfb did not start"
@@ -68,10 +60,10 @@ start() {
 }
 # begin <folder> [VAR=value...]: start, and the settings window is shown.
 begin() { start "$@"; shown '^Snagwell 設定$' 20 || fail "the settings window is shown"; }
-# quit [who]: SIGTERM, and the program ends.
+# quit [who] [signal]: SIGTERM or that signal, and the program ends.
 quit() {
-    kill -TERM "$PID"
-    check "${1:-the program} ends on SIGTERM" wait_for 15 ended "$PID"
+    kill -"${2:-TERM}" "$PID"
+    check "${1:-the program} ends on SIG${2:-TERM}" wait_for 15 ended "$PID"
 }
 # windows <title regex> [min width]: the ids of such windows on the screen.
 windows() {

@@ -1,16 +1,12 @@
 #!/usr/bin/env bash
-# The set-up commands and the installation: the start script from any folder,
-# and the Debian package and an installation under another prefix, each laid
-# out where the README says.
+# The set-up scripts from any folder; the package and installation where the README says.
 E2E_NO_X=1 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 build=$(dirname "$(dirname "$SNAGWELL")")
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 need cpack dpkg-deb
 
-# The start script builds through the presets, which CMake reads from the
-# current folder; run from elsewhere it must still find them. Its own build
-# is the release preset, so only its set-up is run here, answered by
-# --version of the program it starts.
+# The start script, run from elsewhere, must still find the presets. Its own
+# build is the release preset, so a stand-in set-up links this build there.
 mkdir "$WORK/elsewhere"
 fake=$WORK/fake
 mkdir -p "$fake/scripts"
@@ -21,31 +17,24 @@ printf '#!/usr/bin/env bash\ncd "$(dirname "$0")/.." && test -f CMakePresets.jso
 chmod +x "$fake/scripts/bootstrap"
 out=$(cd "$WORK/elsewhere" && "$fake/scripts/start" --version 2>&1) || true
 check "scripts/start answers from another folder" grep -q '^Snagwell 2\.0\.4' <<<"$out"
-check "scripts/start leaves the caller's folder empty" test -z "$(ls -A "$WORK/elsewhere")"
-# The real set-up from another folder: the build this test belongs to is
-# already made, so it only checks the packages and finds nothing to build.
+# The real set-up: this build is made already, so it only checks the packages.
 preset=$(basename "$build")
 check "scripts/bootstrap runs from another folder" \
     bash -c 'cd "$1" && "$2/scripts/bootstrap" "$3" >"$4" 2>&1' _ "$WORK/elsewhere" "$top" "$preset" "$WORK/bootstrap.log"
-check "scripts/bootstrap leaves the caller's folder empty" test -z "$(ls -A "$WORK/elsewhere")"
+check "scripts/start and scripts/bootstrap leave the caller's folder empty" test -z "$(ls -A "$WORK/elsewhere")"
 
-# files <package>: the paths the package installs, without its folders.
-files() { dpkg-deb -c "$1" | awk '{print $6}' | grep -v '/$'; }
 (cd "$WORK" && cpack -G DEB --config "$build/CPackConfig.cmake" >"$WORK/cpack.log" 2>&1) ||
     { cat "$WORK/cpack.log"; fail "cpack builds the package"; }
 deb=$(ls "$WORK"/*.deb 2>/dev/null | head -n 1)
 if [ -n "$deb" ]; then
-    files "$deb" >"$WORK/files"
-    check "the package holds the program in /usr/bin" grep -qx './usr/bin/snagwell' "$WORK/files"
-    check "the package holds both converters" test "$(grep -c -E '/snagwell/lib(Jpeg|Png)Saver\.so$' "$WORK/files")" = 2
-    check "the package's autostart entry is in /etc/xdg/autostart" \
-        grep -qx './etc/xdg/autostart/snagwell.desktop' "$WORK/files"
+    dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' >"$WORK/files"
+    check "the package holds the program, both converters and the autostart entry where the README says" \
+        test "$(grep -c -x -E '\./usr/bin/snagwell|\./usr/lib/.*/snagwell/lib(Jpeg|Png)Saver\.so|\./etc/xdg/autostart/snagwell\.desktop' "$WORK/files")" = 4
     check "the package installs nothing elsewhere, nothing under /usr/local" \
         test -z "$(grep -v -E '^\./(usr/|etc/xdg/autostart/)' "$WORK/files"; grep /usr/local/ "$WORK/files")"
 fi
 
-# An installation under /usr/local keeps everything there, its autostart
-# entry in /usr/local/etc, whatever prefix the build was configured with.
+# Under /usr/local, whatever prefix the build was configured with.
 DESTDIR=$WORK/root cmake --install "$build" --prefix /usr/local >"$WORK/install.log" 2>&1 ||
     { cat "$WORK/install.log"; fail "cmake --install under /usr/local"; }
 check "an installation under /usr/local puts the autostart entry in /usr/local/etc" \

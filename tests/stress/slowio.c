@@ -1,6 +1,5 @@
-/* Preloaded into the program by the kill test, so that kills land inside
- * writing and publishing files rather than between them: each write to a
- * regular file waits SLOWIO_WRITE_US microseconds first, each rename or link
+/* Preloaded by the kill test, so that kills land inside writing and publishing
+ * files: a write to a regular file waits SLOWIO_WRITE_US µs, a rename or link
  * SLOWIO_PUBLISH_US. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -19,8 +18,7 @@ static void pause_for(const char *variable)
     }
 }
 
-/* SLOWED(result, name, parameters, arguments, when): name waits, when it
- * should, and then calls the next definition of name past this library. */
+/* name waits, when it should, then calls the next definition of name. */
 #define SLOWED(result, name, parameters, arguments, when)                                          \
     result name parameters                                                                         \
     {                                                                                              \
@@ -45,5 +43,3 @@ SLOWED(int, rename, (const char *from, const char *to), (from, to), 1)
 SLOWED(int, renameat2, (int fromdir, const char *from, int todir, const char *to, unsigned flags),
        (fromdir, from, todir, to, flags), 1)
 SLOWED(int, link, (const char *from, const char *to), (from, to), 1)
-SLOWED(int, linkat, (int fromdir, const char *from, int todir, const char *to, int flags),
-       (fromdir, from, todir, to, flags), 1)
