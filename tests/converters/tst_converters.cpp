@@ -67,28 +67,14 @@ static QByteArray bitmap(const QImage &image, quint32 header, quint16 bits, quin
     return file.leftJustified(end, '\0', true) + palette + pixels;
 }
 
-// 13 x 7, so that every depth has row padding: `colours` palette entries, or
-// direct colours with the given alpha (-1: from 0 to 246 across the picture).
-static QImage picture(int colours = 0, int alpha = -1)
+// Flat areas, a gradient, lines like text and a noisy photo at the lower right:
+// `colours` palette entries, or direct colours with the given alpha (-1: rising
+// to the right). 13 x 7 gives every depth row padding.
+static QImage picture(int colours = 0, int alpha = -1, int width = 13, int height = 7)
 {
-    QImage picture(13, 7, colours ? QImage::Format_Indexed8 : QImage::Format_ARGB32);
+    QImage image(width, height, colours ? QImage::Format_Indexed8 : QImage::Format_ARGB32);
     for (int i = 0; i < colours; ++i)
-        picture.setColor(i, qRgb(i * 53 % 256, (i * 101 + 7) % 256, 255 - i * 31 % 256));
-    for (int i = 0; i < 13 * 7; ++i) {
-        const int x = i % 13, y = i / 13;
-        const QRgb colour = qRgba(x * 21, y * 42, (x + y) * 14, alpha < 0 ? x * 20 + y : alpha);
-        picture.setPixel(x, y, colours ? uint(x + 3 * y) % colours : colour);
-    }
-    return picture;
-}
-
-// Large enough to be compressed in several pieces at once: a screen of flat
-// areas, gradients, lines like text and a noisy photo, alpha across it.
-static QImage largePicture(int width, int height, QImage::Format format, int colours = 0)
-{
-    QImage image(width, height, format);
-    for (int i = 0; i < colours; ++i)
-        image.setColor(i, qRgb(i * 37 % 256, i * 91 % 256, i * 13 % 256));
+        image.setColor(i, qRgb(i * 53 % 256, (i * 101 + 7) % 256, 255 - i * 31 % 256));
     quint32 noise = 20051115;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -97,10 +83,9 @@ static QImage largePicture(int width, int height, QImage::Format format, int col
             const int value = photo  ? (x + y) / 8 + int(noise >> 28)
                               : text ? 40
                                      : y * 4 / height * 60;
-            if (colours)
-                image.setPixel(x, y, uint(value) % uint(colours));
-            else
-                image.setPixel(x, y, qRgba(value, value * 3, 255 - value, x * 255 / width));
+            const QRgb colour =
+                qRgba(value, x * 255 / width, 255 - value, alpha < 0 ? x * 255 / width : alpha);
+            image.setPixel(x, y, colours ? uint(value + x) % uint(colours) : colour);
         }
     }
     return image;
@@ -115,16 +100,6 @@ static int difference(const QImage &actual, const QImage &expected)
     for (qsizetype i = 0; largest < 256 && i < a.sizeInBytes(); ++i)
         largest = std::max(largest, std::abs(a.constBits()[i] - e.constBits()[i]));
     return largest;
-}
-
-// What a JPEG of the picture shows: JPEG has no alpha, so the picture is laid
-// onto white.
-static QImage onWhite(const QImage &image)
-{
-    QImage flat(image.size(), QImage::Format_RGB32);
-    flat.fill(Qt::white);
-    QPainter(&flat).drawImage(0, 0, image);
-    return flat;
 }
 
 static QByteArray read(const QString &path)
@@ -167,7 +142,8 @@ class TestConverters final : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        ::umask(022); // new files get 0644, unlike private temporary files (0600)
+        ::umask(022);                  // new files get 0644, unlike private temporary files (0600)
+        std::signal(SIGXFSZ, SIG_IGN); // a write beyond the room fails instead
         QVERIFY(m_convert[0] && m_convert[1]);
     }
 
@@ -177,13 +153,14 @@ private Q_SLOTS:
         QTest::addColumn<QImage>("expected");   // none: refused; its alpha: kept in the PNG
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("destination"); // * stands for the extension
+        QTest::addColumn<qulonglong>("room");     // bytes a file may have on the disk
         const auto row = [](const char *name, const QByteArray &bitmap, const QImage &expected = {},
-                            const char *source = "in.bmp", const char *destination = "out.*") {
-            QTest::newRow(name) << bitmap << expected << source << destination;
+                            const char *source = "in.bmp", const char *destination = "out.*",
+                            qulonglong room = RLIM_INFINITY) {
+            QTest::newRow(name) << bitmap << expected << source << destination << room;
         };
         const auto topDown = [](const QByteArray &bitmap) { return put(bitmap, 22, quint32(-7)); };
         const QImage p = picture(), rgb = p.convertToFormat(QImage::Format_RGB32);
-        row("24 bits", bitmap(p, 40, 24), rgb);
         row("24 bits, top-down", topDown(bitmap(p.mirrored(), 40, 24)), rgb);
         row("32 bits, spare byte ignored", bitmap(p, 40, 32), rgb);
         row("32 bits, alpha bit fields", bitmap(p, 40, 32, 6), p);
@@ -213,7 +190,6 @@ private Q_SLOTS:
         row("run-length on 8 bits", put(eight, 30, 1));
         row("embedded PNG on 32 bits", put(bitmap(p, 40, 32), 30, 5));
         row("8-bit index beyond the palette", eight.chopped(1) + char(4)); // last pixel
-        row("4-bit index beyond the palette", bitmap(picture(5), 40, 4).chopped(1) + char(0x50));
         row("no room for the palette", put(eight, 10, 54));
         row("overlapping masks", bitmap(p, 40, 32, 3, {0xFF0000, 0xFFFF00, 0xFF, 0}));
         row("mask with a hole", bitmap(p, 108, 32, 3, {0xF0F000, 0xFF00, 0xFF, 0}));
@@ -223,13 +199,13 @@ private Q_SLOTS:
         const QByteArray huge = put(put(bitmap(picture(2), 40, 1), 18, 16400), 22, 16400);
         row("16400 x 16400 pixels, complete", huge.leftJustified(2052 * 16400 + 62, '\0')); // 34 MB
 
-        row("destination exists", bgr, {}, "in.bmp", "taken");
         row("destination is a dangling link", bgr, {}, "in.bmp", "link");
         row("destination is the source", bgr, {}, "in.bmp", "in.bmp");
         row("destination folder missing", bgr, {}, "in.bmp", "gone/out.*");
         row("source missing", bgr, {}, "missing.bmp");
-        row("source is a folder", bgr, {}, ".");
         row("source is a pipe without a writer", bgr, {}, "pipe");
+        // The whole output is written at the end: its last write fails.
+        row("disk full before the output ends", bgr, {}, "in.bmp", "out.*", 100);
     }
 
     void convertsOrLeavesNoTrace()
@@ -238,12 +214,16 @@ private Q_SLOTS:
         QFETCH(QImage, expected);
         QFETCH(QString, source);
         QFETCH(QString, destination);
+        QFETCH(qulonglong, room);
         QTemporaryDir dir;
         const QString src = dir.filePath("in.bmp");
-        QVERIFY(write(src, bitmap) && write(dir.filePath("taken"), "earlier capture"));
+        QVERIFY(write(src, bitmap));
         QVERIFY(QFile::link(dir.filePath("nowhere"), dir.filePath("link")));
         QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("pipe")).constData(), 0600), 0);
         const QStringList before = snapshot(dir.path());
+        const rlimit limit{room, RLIM_INFINITY}, none{RLIM_INFINITY, RLIM_INFINITY};
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+        const auto unlimited = qScopeGuard([&] { ::setrlimit(RLIMIT_FSIZE, &none); });
         QStringList outputs;
         for (int c = 0; c < 2; ++c) {
             outputs << dir.filePath(QString(destination).replace('*', extensions[c]));
@@ -257,7 +237,10 @@ private Q_SLOTS:
         const QImage jpeg(outputs[0]), png(outputs[1]);
         QCOMPARE(png.hasAlphaChannel(), expected.hasAlphaChannel());
         QVERIFY(difference(png, expected) <= (bitmap[28] == 16 ? 8 : 0)); // 4 to 6-bit channels
-        QVERIFY(difference(jpeg, onWhite(expected)) <= 40);
+        QImage onWhite(expected.size(), QImage::Format_RGB32);            // JPEG has no alpha
+        onWhite.fill(Qt::white);
+        QPainter(&onWhite).drawImage(0, 0, expected);
+        QVERIFY(difference(jpeg, onWhite) <= 40);
         for (const QString &output : outputs) // as the umask gives, like the source's
             QCOMPARE(QFileInfo(output).permissions(), QFileInfo(src).permissions());
     }
@@ -286,7 +269,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString src = dir.filePath("in.bmp");
         // Rows longer than the runs in which the PNG filter is chosen, and padded.
-        const QImage photo = picture(0, 255).scaled(401, 100);
+        const QImage photo =
+            picture(0, 255).scaled(401, 100, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         QVERIFY(photo.save(src, "BMP"));
         const auto output = [&](const QByteArray &option, const QString &name) {
             const QString dst = dir.filePath(name + '.' + extensions[converter]);
@@ -303,18 +287,14 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bitmap");
         QTest::addColumn<QByteArray>("option");
         QTest::addColumn<int>("rowBytes"); // in the PNG, filter byte included
-        const QImage rgb = largePicture(1000, 1000, QImage::Format_RGB32);
-        QTest::newRow("24 bits, ac3") << bitmap(rgb, 40, 24) << QByteArray("ac3") << 3001;
-        QTest::newRow("24 bits, stored") << bitmap(rgb, 40, 24) << QByteArray("nc0") << 3001;
-        QTest::newRow("32 bits with alpha, ac6")
-            << bitmap(largePicture(1000, 1000, QImage::Format_ARGB32), 108, 32, 3)
-            << QByteArray("ac6") << 4001;
-        QTest::newRow("8-bit palette, c9")
-            << bitmap(largePicture(2000, 900, QImage::Format_Indexed8, 200), 40, 8)
-            << QByteArray("c9") << 2001;
-        QTest::newRow("1 bit") << bitmap(largePicture(8000, 1300, QImage::Format_Indexed8, 2), 40,
-                                         1)
-                               << QByteArray("ac3") << 1001;
+        const auto row = [](const char *option, const QImage &image, quint16 bits, int rowBytes) {
+            const QByteArray file = bitmap(image, bits == 32 ? 108 : 40, bits, bits == 32 ? 3 : 0);
+            QTest::addRow("%d bits, %s", bits, option) << file << QByteArray(option) << rowBytes;
+        };
+        row("nc0", picture(0, -1, 1000, 1000), 24, 3001); // stored: larger than the pixels
+        row("ac6", picture(0, -1, 1000, 1000), 32, 4001); // with alpha
+        row("c9", picture(200, -1, 2000, 900), 8, 2001);
+        row("ac3", picture(2, -1, 8000, 1300), 1, 1001);
     }
 
     void largePicturesDecodeExactly()
@@ -326,16 +306,9 @@ private Q_SLOTS:
         const QString src = dir.filePath("in.bmp"), dst = dir.filePath("out.png");
         QVERIFY(write(src, bitmap));
         QCOMPARE(convert(1, src, dst, option.constData()), 1);
-        const auto run = [](const QString &program, const QStringList &arguments) {
-            QProcess process;
-            process.start(program, arguments);
-            return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit
-                       ? QString::number(process.exitCode()) + process.readAllStandardError()
-                       : QStringLiteral("did not run");
-        };
-        QCOMPARE(run("pngcheck", {"-q", dst}), "0"); // the chunks and their CRCs
-        // Every pixel and its alpha, read by another decoder.
-        QCOMPARE(run("compare", {"-metric", "AE", src, dst, "null:"}), "00"); // 0 differ
+        QCOMPARE(QProcess::execute("pngcheck", {"-q", dst}), 0); // the chunks and their CRCs
+        // Every pixel and its alpha, the bitmap read by another reader.
+        QCOMPARE(QProcess::execute("compare", {"-metric", "AE", src, dst, "null:"}), 0);
         // The image data is one whole zlib stream, Adler-32 included, which
         // decoders reading rows do not check.
         const QByteArray png = read(dst);
@@ -348,27 +321,6 @@ private Q_SLOTS:
         const QImage decoded(dst);
         qToBigEndian<quint32>(quint32(rowBytes * decoded.height()), stream.data());
         QCOMPARE(qUncompress(stream).size(), rowBytes * decoded.height());
-    }
-
-    void lastWriteOnAFullDisk()
-    {
-        // A picture whose whole output is written at the end: a disk that is
-        // full for its last byte leaves a failure and no trace.
-        QTemporaryDir dir;
-        QVERIFY(picture().save(dir.filePath("p.bmp"), "BMP"));
-        std::signal(SIGXFSZ, SIG_IGN);
-        for (int c = 0; c < 2; ++c) {
-            const QString whole = dir.filePath(QString("whole.") + extensions[c]);
-            QCOMPARE(convert(c, dir.filePath("p.bmp"), whole, options[c]), 1);
-            const rlim_t size = QFileInfo(whole).size();
-            QVERIFY(QFile::remove(whole));
-            const rlimit limit{size - 1, RLIM_INFINITY}, none{RLIM_INFINITY, RLIM_INFINITY};
-            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-            const int result = convert(c, dir.filePath("p.bmp"), whole, options[c]);
-            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &none), 0);
-            QVERIFY2(result != 1, extensions[c]);
-            QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"p.bmp"});
-        }
     }
 
     void fuzzCorpusConvertsSafely()
