@@ -144,7 +144,7 @@ struct ScriptedConverters final : Converters
     LibraryConverters real{QCoreApplication::applicationDirPath()};
 };
 
-// Printers that keep each job: "printer:orientation:what was printed".
+// Printers that keep each job: "printer:what was printed".
 struct RecordingPrinters final : DocumentPrinters
 {
     RecordingPrinters() : DocumentPrinters(QStringLiteral("PDF")) {}
@@ -155,13 +155,8 @@ struct RecordingPrinters final : DocumentPrinters
             throw Failure(refusal);
         QString what;
         for (const PrintDocument::Item &item : document.items)
-            what += item.picture.isNull()
-                        ? item.text
-                        : QString::asprintf("picture@%d,%d %dx%d", item.twips.x(), item.twips.y(),
-                                            item.twips.width(), item.twips.height());
-        jobs.append(printer + u':' +
-                    (document.orientation == PageOrientation::Portrait ? u'P' : u'L') + u':' +
-                    what);
+            what += item.picture.isNull() ? item.text : QStringLiteral("picture");
+        jobs.append(printer + u':' + what);
     }
     QStringList jobs;
     QString refusal;
