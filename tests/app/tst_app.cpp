@@ -225,10 +225,9 @@ void AppTest::capture()
         s.saveText = c.saveText, s.printAtOnce = c.print, s.pictureType = c.type;
     });
     const QString folder = p.state.currentFolder(), byHand = p.folder + "/by hand";
-    QImage picture(32, 20, QImage::Format_RGB32); // random: not even a PNG of it shrinks
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 32; ++x)
-            picture.setPixel(x, y, QRandomGenerator::global()->generate() | 0xFF000000u);
+    QImage picture(32, 20, QImage::Format_RGB888); // random: not even a PNG of it shrinks
+    QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(picture.bits()),
+                                          32 * 20 * 3 / 4);
     const mode_t umask = ::umask(022);
     if (c.fault)
         c.fault(p);
@@ -258,12 +257,11 @@ void AppTest::capture()
     if (!text && !p.converters.calls.isEmpty())
         QCOMPARE(p.converters.calls, QStringList{option.value(c.type)});
     const QString last = c.files.isEmpty() ? QString() : p.file(c.files.last());
-    if (last.endsWith(".txt"))
+    if (last.endsWith(".txt")) {
         QCOMPARE(p.state.shownTextPath(), last);
-    else if (!last.isEmpty()) {
-        const QImage saved(last);
-        QCOMPARE(saved.size(), picture.size());
-        QVERIFY(last.contains(".jp") || saved.convertToFormat(QImage::Format_RGB32) == picture);
+    } else if (!last.isEmpty()) { // a JPEG is only as like as its quality allows
+        const QImage saved = QImage(last).convertToFormat(QImage::Format_RGB888);
+        QVERIFY(saved == picture || (last.contains(".jp") && saved.size() == picture.size()));
         QCOMPARE(p.state.shownPicturePath(), p.file("user001"));
     }
 }
@@ -281,8 +279,6 @@ void AppTest::headers_data()
         H{.before = {""}, .added = {"x"}, .names = {"x"}, .index = 0});
     row("names without a choice stay",
         H{.before = {"a", "b"}, .added = {"c"}, .names = {"a", "b", "c"}, .index = 2});
-    row("same name twice chooses the first",
-        H{.added = {"a", "b", "a"}, .names = {"a", "b", "a"}, .index = 0});
     row("declined or empty adds nothing",
         H{.added = {"a", ""}, .answers = {false}, .said = {"ファイル名登録?"}});
     row("delete chooses the one before",
@@ -332,8 +328,6 @@ void AppTest::folderButtons_data()
     row("today made in SWData", F{{sw}, "", sw, today, day});
     row("today there is entered",
         F{{day}, "", sw, today, day, {"選択したディレクトリには今日の日付フォルダがあります"}});
-    row("at today's folder",
-        F{{day}, "", day, today, day, {"今日の日付フォルダが選択されています"}});
     row("from another day to today's",
         F{{day, old}, "", old, today, day, {"今日の日付フォルダに移動しました"}});
     row("another day without today's", F{{old}, "", old, today, old});
@@ -383,8 +377,6 @@ void AppTest::preview_data()
         Shown{"", true, printText, "", lines, {"印刷確認?", "紙切れ"}, {}, "紙切れ"});
     row("print a shown picture",
         Shown{"a.bmp", false, printPicture, "Laser:picture", "", {"イメージを印刷しますか"}});
-    row("no picture to print",
-        Shown{"", true, printPicture, "", lines, {"イメージが選択されていません"}});
     row("show a CP932 text", Shown{.file = "a.txt", .shown = "日本\r\nx\r\n"});
     row("PNG only says why",
         Shown{.file = "a.png", .said = {"PNG形式のファイルは表示できません。"}});
@@ -426,12 +418,10 @@ void AppTest::midnight_data()
     using M = Midnight;
     row("the new day's folder there already is entered",
         M{.nextDay = NextDay::Made, .files = {d8}, .folder = "26Dec08"});
-    row("going back to yesterday's after the move is kept",
-        M{.back = true, .files = {d7, d8}, .folder = "26Dec07"});
     row("today's cannot be made: the capture stays in yesterday's, the next tries again",
         M{.nextDay = NextDay::AFile, .files = {d7, d8}, .folder = "26Dec08"});
-    row("a text saved by hand after midnight",
-        M{.byHand = true, .files = {d8}, .folder = "26Dec08"});
+    row("saved by hand after midnight, then back to yesterday's, where a copy stays",
+        M{.byHand = true, .back = true, .files = {d7, d8}, .folder = "26Dec07"});
 }
 
 void AppTest::midnight()
@@ -517,7 +507,6 @@ void AppTest::startUp_data()
         QFile::remove(p.state.settingsFilePath());
         QVERIFY(QDir().mkdir(p.state.settingsFilePath()));
     };
-    row("LF line ends, from an old day folder", StartUp{.file = later, .after = written});
     row("UTF-8 without a byte order mark", StartUp{.file = later, .utf8 = true, .after = written});
     row("garbage is kept aside as .bak", StartUp{.file = garbage, .kept = garbage});
     row("missing saved folder is said, shortened",
