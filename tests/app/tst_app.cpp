@@ -29,17 +29,6 @@ QStringList filesIn(const QString &folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
-// The text files under a folder, by their paths from there.
-QStringList textsIn(const QString &folder)
-{
-    QStringList found;
-    QDirIterator it(folder, {"*.txt"}, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        found << it.next().mid(folder.size() + 1);
-    found.sort();
-    return found;
-}
-
 bool write(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
@@ -65,7 +54,6 @@ void limitFileSize(rlim_t bytes)
 enum class Copied { Text, Secret, TextAndPicture, Picture };
 enum class Button { Today, Management };
 enum class Preview { PrintText, PrintPicture, Reset, None };
-enum class NextDay { Missing, Made, AFile };
 enum class Exit { Guarded, AfterTheGuard, OtherThread };
 
 // Each table's row: what is done, then what must come of it.
@@ -76,7 +64,8 @@ struct Capture
     PictureType type = PictureType::Png;
     Step fault{};                // before the copy
     rlim_t room = RLIM_INFINITY; // bytes a file may take during the copy
-    QStringList files{};
+    QStringList files{};         // in the folder where the browser stands after:
+    QString folder = "26Dec07";  // that folder, below SWData
     int told = 0;
 };
 struct Headers
@@ -111,14 +100,6 @@ struct Shown
     QStringList said{};
     QList<bool> answers = {};
     QString refusal = {}; // the printer's
-};
-struct Midnight
-{
-    NextDay nextDay = NextDay::Missing; // 26Dec08 before midnight
-    bool byHand = false;                // the text saved by テキスト保存, not copied
-    bool back = false;                  // then the user goes back to 26Dec07, and a copy
-    QStringList files{};
-    QString folder{}; // where the browser stands after
 };
 // One clipboard change of a run: so many seconds after the one before, with
 // so many changes missed before it.
@@ -166,8 +147,6 @@ private Q_SLOTS:
     void folderButtons();
     void preview_data();
     void preview();
-    void midnight_data();
-    void midnight();
     void notices_data();
     void notices();
     void startUp_data();
@@ -180,7 +159,7 @@ void AppTest::capture_data()
 {
     QTest::addColumn<Capture>("c");
     const auto on = Tick::On;
-    const QStringList txt{"user001.txt"}, bmp{"user001.bmp"};
+    const QStringList txt{"user001.txt"}, bmp{"user001.bmp"}, png{"user001.png"};
     using T = PictureType;
     const Step converterFails = [](Program &p) {
         p.converters.behaviour = [](auto &&...) { return 0; };
@@ -190,6 +169,27 @@ void AppTest::capture_data()
     };
     const Step dayFolderGone = [](Program &p) {
         QVERIFY(QDir(p.state.currentFolder()).removeRecursively());
+    };
+    // Past midnight: the new day's folder is there already, cannot be made
+    // (the capture stays in yesterday's, the next tries again), or テキスト保存
+    // saves into it and the user goes back to yesterday's, where the next stays.
+    const auto pastMidnight = [](Program &p) {
+        p.clock.time = QDateTime(QDate(2026, 12, 8), QTime(0, 0, 30));
+        return p.folder + "/SWData/26Dec08";
+    };
+    const Step newDayThere = [=](Program &p) { QVERIFY(QDir().mkdir(pastMidnight(p))); };
+    const Step newDayBlocked = [=](Program &p) {
+        const QString day = pastMidnight(p);
+        QVERIFY(write(day, "x"));
+        p.clipboard.setImage(QImage(2, 2, QImage::Format_RGB32));
+        QVERIFY(QFile::exists(p.file("user001.png")) && QFile::remove(day));
+        p.converters.calls.clear();
+    };
+    const Step byHandThenBack = [=](Program &p) {
+        const QString day = pastMidnight(p);
+        p.state.showText("x", QString()), p.recorder.saveShownTextAsked();
+        QVERIFY(QFile::exists(day + "/user001.txt"));
+        p.state.enterFolder(p.folder + "/SWData/26Dec07"), p.dialogs.shown.clear();
     };
     row("greyed box keeps and prints nothing", Capture{Copied::Text, Tick::Greyed, on});
     row("secret not captured", Capture{Copied::Secret, on, on});
@@ -207,8 +207,14 @@ void AppTest::capture_data()
     row("failed print keeps the conversion and is told",
         Capture{.print = on,
                 .fault = [](Program &p) { p.printers.refusal = "紙切れ"; },
-                .files = {"user001.png"},
+                .files = png,
                 .told = 1});
+    row("midnight: the new day's folder there is entered",
+        Capture{.fault = newDayThere, .files = png, .folder = "26Dec08"});
+    row("midnight: the new day's folder cannot be made",
+        Capture{.fault = newDayBlocked, .files = png, .folder = "26Dec08"});
+    row("midnight: saved by hand, then back",
+        Capture{.copied = Copied::Text, .saveText = on, .fault = byHandThenBack, .files = txt});
     row("full disk: a text cut off is told",
         Capture{.copied = Copied::Text, .saveText = on, .room = 3, .told = 1});
     row("full disk: a bitmap cut off is told", Capture{.room = 100, .told = 1});
@@ -223,7 +229,7 @@ void AppTest::capture()
     p.state.changeSettings([&](Settings &s) {
         s.saveText = c.saveText, s.printAtOnce = c.print, s.pictureType = c.type;
     });
-    const QString folder = p.state.currentFolder(), byHand = p.folder + "/by hand";
+    const QString byHand = p.folder + "/by hand";
     QImage picture(32, 20, QImage::Format_RGB888); // random: not even a PNG of it shrinks
     QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(picture.bits()),
                                           32 * 20 * 3 / 4);
@@ -244,7 +250,8 @@ void AppTest::capture()
     for (const QString &path : {p.state.settingsFilePath(), p.file(c.files.value(0, "none"))})
         QVERIFY(!QFileInfo::exists(path) ||
                 QFileInfo(path).permissions() == QFileInfo(byHand).permissions());
-    QCOMPARE(filesIn(folder), c.files);
+    QCOMPARE(filesIn(p.state.currentFolder()), c.files);
+    QCOMPARE(QDir(p.folder + "/SWData").relativeFilePath(p.state.currentFolder()), c.folder);
     const bool text = c.copied == Copied::Text || c.copied == Copied::TextAndPicture;
     QCOMPARE(p.state.shownText(), text ? "a\r\nb" : "");
     QVERIFY(p.printers.jobs.isEmpty() && p.dialogs.shown.isEmpty());
@@ -410,41 +417,6 @@ void AppTest::preview()
     compareSaid(p.dialogs.shown, s.said);
 }
 
-void AppTest::midnight_data()
-{
-    QTest::addColumn<Midnight>("m");
-    const QString d7 = "26Dec07/user001.txt", d8 = "26Dec08/user001.txt";
-    using M = Midnight;
-    row("the new day's folder there already is entered",
-        M{.nextDay = NextDay::Made, .files = {d8}, .folder = "26Dec08"});
-    row("today's cannot be made: the capture stays in yesterday's, the next tries again",
-        M{.nextDay = NextDay::AFile, .files = {d7, d8}, .folder = "26Dec08"});
-    row("saved by hand after midnight, then back to yesterday's, where a copy stays",
-        M{.byHand = true, .back = true, .files = {d7, d8}, .folder = "26Dec07"});
-}
-
-void AppTest::midnight()
-{
-    QFETCH(Midnight, m);
-    Started p;
-    p.state.changeSettings([](Settings &s) { s.saveText = Tick::On; });
-    const QString base = p.folder + "/SWData", d8 = base + "/26Dec08";
-    QVERIFY(m.nextDay != NextDay::Made || QDir().mkpath(d8));
-    QVERIFY(m.nextDay != NextDay::AFile || write(d8, "x"));
-    p.clock.time = QDateTime(QDate(2026, 12, 8), QTime(0, 0, 30));
-    if (m.byHand)
-        p.state.showText("x", QString()), p.recorder.saveShownTextAsked();
-    else
-        p.clipboard.setText("x");
-    if (m.back)
-        p.state.enterFolder(base + "/26Dec07"), p.clipboard.setText("x");
-    if (m.nextDay == NextDay::AFile) // the next capture tries again
-        QFile::remove(d8), p.clipboard.setText("y");
-    QCOMPARE(textsIn(base), m.files);
-    QCOMPARE(QDir(base).relativeFilePath(p.state.currentFolder()), m.folder);
-    QCOMPARE(p.dialogs.shown.size(), m.byHand ? 1 : 0); // 保存確認 alone
-}
-
 void AppTest::notices_data()
 {
     QTest::addColumn<QList<Change>>("changes");
@@ -481,16 +453,13 @@ void AppTest::notices()
         if (change.kind == Change::AfterRestart)
             p.recorder.start();
         p.clipboard.overtaken = change.kind == Change::Overtaken;
-        // A failing capture: the day folder is a file while the copy comes.
-        const QString day = p.state.currentFolder();
-        if (change.kind == Change::Fails)
-            QVERIFY(QDir(day).removeRecursively() && QFile(day).open(QIODevice::WriteOnly));
+        limitFileSize(change.kind == Change::Fails ? 1 : RLIM_INFINITY); // a failing capture
         p.clipboard.setText("x");
-        QVERIFY(QFileInfo(day).isDir() || (QFile::remove(day) && QDir().mkdir(day)));
     }
+    limitFileSize(RLIM_INFINITY);
     QFETCH(QStringList, told);
     compareSaid(p.trayIcon.notices, told);
-    QTEST(int(textsIn(p.folder).size()), "texts");
+    QTEST(int(filesIn(p.state.currentFolder()).size()), "texts");
     QCOMPARE(inWindow.size(), 0); // with a tray, nothing is told in the window
 }
 
