@@ -62,11 +62,12 @@ struct Capture
     Copied copied = Copied::Picture;
     Tick saveText = Tick::Off, print = Tick::Off;
     PictureType type = PictureType::Png;
+    QString option = "png ac3";  // handed to the converter
     Step fault{};                // before the copy
     rlim_t room = RLIM_INFINITY; // bytes a file may take during the copy
     QStringList files{};         // in the folder where the browser stands after:
     QString folder = "26Dec07";  // that folder, below SWData
-    int told = 0;
+    QStringList told{};          // beside the tray icon, nothing in the window
 };
 struct Headers
 {
@@ -101,14 +102,29 @@ struct Shown
     QList<bool> answers = {};
     QString refusal = {}; // the printer's
 };
-// One clipboard change of a run: so many seconds after the one before, with
-// so many changes missed before it.
+// A clipboard change before a capture's own: so many changes missed before
+// it, so many seconds before the next.
 struct Change
 {
     enum Kind { Read, Overtaken, Fails } kind = Read;
     int missed = 0;
     int later = 0;
 };
+
+Step changes(const QList<Change> &list)
+{
+    return [list](Program &p) {
+        for (const Change &change : list) {
+            p.clipboard.missed += change.missed;
+            p.clipboard.overtaken = change.kind == Change::Overtaken;
+            limitFileSize(change.kind == Change::Fails ? 1 : RLIM_INFINITY); // a failing capture
+            p.clipboard.setText("x");
+            p.clock.time = p.clock.time.addSecs(change.later);
+        }
+        p.clipboard.overtaken = false;
+        limitFileSize(RLIM_INFINITY);
+    };
+}
 struct StartUp
 {
     QString file{};    // the settings file before, "" for none; <dir> is the folder
@@ -147,8 +163,6 @@ private Q_SLOTS:
     void folderButtons();
     void preview_data();
     void preview();
-    void notices_data();
-    void notices();
     void startUp_data();
     void startUp();
     void abruptExit();
@@ -161,6 +175,22 @@ void AppTest::capture_data()
     const auto on = Tick::On;
     const QStringList txt{"user001.txt"}, bmp{"user001.bmp"}, png{"user001.png"};
     using T = PictureType;
+    using C = Change;
+    const QString missed = "件のクリップボードの変更を読み取れませんでした",
+                  failed = "キャプチャを保存できませんでした";
+    // Texts copied after clipboard changes, so many of them saved.
+    const auto texts = [=](const QList<C> &before, int saved, const QStringList &told,
+                           rlim_t room = RLIM_INFINITY) {
+        QStringList files;
+        for (int n = 1; n <= saved; ++n)
+            files << QString("user%1.txt").arg(n, 3, 10, QChar(u'0'));
+        return Capture{.copied = Copied::Text,
+                       .saveText = on,
+                       .fault = changes(before),
+                       .room = room,
+                       .files = files,
+                       .told = told};
+    };
     const Step converterFails = [](Program &p) {
         p.converters.behaviour = [](auto &&...) { return 0; };
     };
@@ -196,26 +226,33 @@ void AppTest::capture_data()
     row("secret not captured", Capture{Copied::Secret, on, on});
     row("text wins over picture",
         Capture{.copied = Copied::TextAndPicture, .saveText = on, .files = txt});
-    row("JPG", Capture{.type = T::Jpg, .files = {"user001.jpg"}});
-    row("JPEG", Capture{.type = T::Jpeg, .files = {"user001.jpeg"}});
+    row("JPG", Capture{.type = T::Jpg, .option = "jpg q95", .files = {"user001.jpg"}});
+    row("JPEG", Capture{.type = T::Jpeg, .option = "jpeg q30", .files = {"user001.jpeg"}});
     row("failing converter keeps the bitmap", Capture{.fault = converterFails, .files = bmp});
     row("missing converter keeps the bitmap, is told",
-        Capture{.fault = converterMissing, .files = bmp, .told = 1});
+        Capture{.fault = converterMissing, .files = bmp, .told = {"なし"}});
     row("vanished day folder is made again",
         Capture{.copied = Copied::Text, .saveText = on, .fault = dayFolderGone, .files = txt});
     row("BMP files follow the umask",
         Capture{.type = T::Bmp, .fault = [](Program &) { ::umask(077); }, .files = bmp});
     row("failed print keeps the conversion and is told",
-        Capture{.print = on, .fault = paperOut, .files = png, .told = 1});
+        Capture{.print = on, .fault = paperOut, .files = png, .told = {"紙切れ"}});
     row("midnight: the new day's folder there is entered",
         Capture{.fault = newDayThere, .files = png, .folder = "26Dec08"});
     row("midnight: the new day's folder cannot be made",
         Capture{.fault = newDayBlocked, .files = png, .folder = "26Dec08"});
     row("midnight: saved by hand, then back",
         Capture{.copied = Copied::Text, .saveText = on, .fault = byHandThenBack, .files = txt});
+    row("overtaken ones add up", texts({{C::Overtaken, 2}}, 1, {"3" + missed}));
+    row("within a minute of a notice: not yet",
+        texts({{C::Read, 1, 10}, {C::Read, 2}}, 3, {"1" + missed}));
+    row("a failure and misses share the minute",
+        texts({{C::Fails}, {C::Read, 1, 60}}, 2, {failed, "1" + missed}));
+    row("failures are told once a minute",
+        texts({{C::Fails, 0, 30}, {C::Fails, 0, 30}}, 0, {failed, failed}, 1));
     row("full disk: a text cut off is told",
-        Capture{.copied = Copied::Text, .saveText = on, .room = 3, .told = 1});
-    row("full disk: a bitmap cut off is told", Capture{.room = 100, .told = 1});
+        Capture{.copied = Copied::Text, .saveText = on, .room = 3, .told = {failed}});
+    row("full disk: a bitmap cut off is told", Capture{.room = 100, .told = {failed}});
     row("full disk: a conversion cut off keeps the bitmap whole",
         Capture{.room = 54 + 32 * 20 * 3, .files = bmp});
 }
@@ -228,9 +265,9 @@ void AppTest::capture()
         s.saveText = c.saveText, s.printAtOnce = c.print, s.pictureType = c.type;
     });
     const QString byHand = p.folder + "/by hand";
+    QSignalSpy inWindow(&p.state, &State::captureProblemTold);
     QImage picture(32, 20, QImage::Format_RGB888); // random: not even a PNG of it shrinks
-    QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(picture.bits()),
-                                          32 * 20 * 3 / 4);
+    QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(picture.bits()), 480);
     const mode_t umask = ::umask(022);
     if (c.fault)
         c.fault(p);
@@ -253,13 +290,9 @@ void AppTest::capture()
     const bool text = c.copied == Copied::Text || c.copied == Copied::TextAndPicture;
     QCOMPARE(p.state.shownText(), text ? "a\r\nb" : "");
     QVERIFY(p.printers.jobs.isEmpty() && p.dialogs.shown.isEmpty());
-    QCOMPARE(p.trayIcon.notices.size(), c.told);
-    // The options each format hands its converter.
-    const QHash<PictureType, QString> option{{PictureType::Jpg, "jpg q95"},
-                                             {PictureType::Jpeg, "jpeg q30"},
-                                             {PictureType::Png, "png ac3"}};
-    if (!text && !p.converters.calls.isEmpty())
-        QCOMPARE(p.converters.calls, QStringList{option.value(c.type)});
+    compareSaid(p.trayIcon.notices, c.told);
+    QCOMPARE(inWindow.size(), 0);
+    QVERIFY(p.converters.calls.isEmpty() || p.converters.calls == QStringList{c.option});
     const QString last = c.files.isEmpty() ? QString() : p.file(c.files.last());
     if (last.endsWith(".txt")) {
         QCOMPARE(p.state.shownTextPath(), last);
@@ -403,46 +436,6 @@ void AppTest::preview()
     QCOMPARE(p.printers.jobs.join(u'/'), s.jobs);
     QCOMPARE(p.state.shownText(), s.shown);
     compareSaid(p.dialogs.shown, s.said);
-}
-
-void AppTest::notices_data()
-{
-    QTest::addColumn<QList<Change>>("changes");
-    QTest::addColumn<QStringList>("told"); // beside the tray icon
-    QTest::addColumn<int>("texts");        // captured
-    const QString missed = "件のクリップボードの変更を読み取れませんでした",
-                  failed = "キャプチャを保存できませんでした";
-    using C = Change;
-    QTest::newRow("overtaken ones add up")
-        << QList<C>{{C::Overtaken, 2}, {}} << QStringList{"3" + missed} << 1;
-    QTest::newRow("within a minute of a notice: not yet")
-        << QList<C>{{C::Read, 1}, {C::Read, 2, 10}} << QStringList{"1" + missed} << 2;
-    QTest::newRow("a failure and misses share the minute")
-        << QList<C>{{C::Fails}, {C::Read, 1}, {C::Read, 0, 60}} << QStringList{failed, "1" + missed}
-        << 2;
-    QTest::newRow("failures are told once a minute")
-        << QList<C>{{C::Fails}, {C::Fails, 0, 30}, {C::Fails, 0, 30}} << QStringList{failed, failed}
-        << 0;
-}
-
-void AppTest::notices()
-{
-    QFETCH(QList<Change>, changes);
-    Started p;
-    p.state.changeSettings([](Settings &s) { s.saveText = Tick::On; });
-    QSignalSpy inWindow(&p.state, &State::captureProblemTold);
-    for (const Change &change : changes) {
-        p.clock.time = p.clock.time.addSecs(change.later);
-        p.clipboard.missed += change.missed;
-        p.clipboard.overtaken = change.kind == Change::Overtaken;
-        limitFileSize(change.kind == Change::Fails ? 1 : RLIM_INFINITY); // a failing capture
-        p.clipboard.setText("x");
-    }
-    limitFileSize(RLIM_INFINITY);
-    QFETCH(QStringList, told);
-    compareSaid(p.trayIcon.notices, told);
-    QTEST(int(filesIn(p.state.currentFolder()).size()), "texts");
-    QCOMPARE(inWindow.size(), 0); // with a tray, nothing is told in the window
 }
 
 void AppTest::startUp_data()
