@@ -102,29 +102,13 @@ struct Shown
     QList<bool> answers = {};
     QString refusal = {}; // the printer's
 };
-// A clipboard change before a capture's own: so many changes missed before
-// it, so many seconds before the next.
+// A clipboard change before a capture's own.
 struct Change
 {
     enum Kind { Read, Overtaken, Fails } kind = Read;
-    int missed = 0;
-    int later = 0;
+    int missed = 0; // changes missed before it
+    int later = 0;  // seconds before the next
 };
-
-Step changes(const QList<Change> &list)
-{
-    return [list](Program &p) {
-        for (const Change &change : list) {
-            p.clipboard.missed += change.missed;
-            p.clipboard.overtaken = change.kind == Change::Overtaken;
-            limitFileSize(change.kind == Change::Fails ? 1 : RLIM_INFINITY); // a failing capture
-            p.clipboard.setText("x");
-            p.clock.time = p.clock.time.addSecs(change.later);
-        }
-        p.clipboard.overtaken = false;
-        limitFileSize(RLIM_INFINITY);
-    };
-}
 struct StartUp
 {
     QString file{};    // the settings file before, "" for none; <dir> is the folder
@@ -179,17 +163,22 @@ void AppTest::capture_data()
     const QString missed = "件のクリップボードの変更を読み取れませんでした",
                   failed = "キャプチャを保存できませんでした";
     // Texts copied after clipboard changes, so many of them saved.
-    const auto texts = [=](const QList<C> &before, int saved, const QStringList &told,
+    const auto texts = [=](const QList<C> &changes, int saved, const QStringList &told,
                            rlim_t room = RLIM_INFINITY) {
-        QStringList files;
+        Capture texts{.copied = Copied::Text, .saveText = on, .room = room, .told = told};
         for (int n = 1; n <= saved; ++n)
-            files << QString("user%1.txt").arg(n, 3, 10, QChar(u'0'));
-        return Capture{.copied = Copied::Text,
-                       .saveText = on,
-                       .fault = changes(before),
-                       .room = room,
-                       .files = files,
-                       .told = told};
+            texts.files << QString("user%1.txt").arg(n, 3, 10, QChar(u'0'));
+        texts.fault = [changes](Program &p) {
+            for (const Change &change : changes) {
+                p.clipboard.missed += change.missed;
+                p.clipboard.overtaken = change.kind == C::Overtaken;
+                limitFileSize(change.kind == C::Fails ? 1 : RLIM_INFINITY); // a failing capture
+                p.clipboard.setText("x");
+                p.clock.time = p.clock.time.addSecs(change.later);
+            }
+            p.clipboard.overtaken = false;
+        };
+        return texts;
     };
     const Step converterFails = [](Program &p) {
         p.converters.behaviour = [](auto &&...) { return 0; };
@@ -231,8 +220,7 @@ void AppTest::capture_data()
     row("failing converter keeps the bitmap", Capture{.fault = converterFails, .files = bmp});
     row("missing converter keeps the bitmap, is told",
         Capture{.fault = converterMissing, .files = bmp, .told = {"なし"}});
-    row("vanished day folder is made again",
-        Capture{.copied = Copied::Text, .saveText = on, .fault = dayFolderGone, .files = txt});
+    row("vanished day folder is made again", Capture{.fault = dayFolderGone, .files = png});
     row("BMP files follow the umask",
         Capture{.type = T::Bmp, .fault = [](Program &) { ::umask(077); }, .files = bmp});
     row("failed print keeps the conversion and is told",
