@@ -124,8 +124,7 @@ struct FixedLock final : InstanceLock
     bool tryLock() override { return true; }
 };
 
-// The real converter libraries beside the test, or a behaviour of one's own;
-// each call kept as "extension option".
+// The real converters or a behaviour of one's own; each call kept as "extension option".
 struct ScriptedConverters final : Converters
 {
     using Behaviour = std::function<int(const QString &, const QString &, const QString &)>;
@@ -153,10 +152,8 @@ struct RecordingPrinters final : DocumentPrinters
     {
         if (!refusal.isEmpty())
             throw Failure(refusal);
-        QString what;
-        for (const PrintDocument::Item &item : document.items)
-            what += item.picture.isNull() ? item.text : QStringLiteral("picture");
-        jobs.append(printer + u':' + what);
+        const PrintDocument::Item item = document.items.value(0); // one a job
+        jobs << printer + u':' + (item.picture.isNull() ? item.text : QStringLiteral("picture"));
     }
     QStringList jobs;
     QString refusal;
