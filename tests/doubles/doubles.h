@@ -7,7 +7,6 @@
 #include <QTemporaryDir>
 
 #include <functional>
-#include <stdexcept>
 
 #include "app/capturerecorder.h"
 #include "app/fileviewer.h"
@@ -41,10 +40,9 @@ struct ScriptedDialogs final : Dialogs
     }
     bool askOkCancel(const QString &text, const QString &title) override
     {
-        return ask(text, title);
+        return askYesNo(text, title);
     }
-    bool askYesNo(const QString &text, const QString &title) override { return ask(text, title); }
-    bool ask(const QString &text, const QString &title)
+    bool askYesNo(const QString &text, const QString &title) override
     {
         shown.append(title + u'?' + text);
         return answers.isEmpty() || answers.takeFirst();
@@ -90,7 +88,7 @@ struct RecordingTrayIcon final : TrayIcon
     void add(const QString &text) override
     {
         if (failing)
-            throw std::runtime_error("the notification area refused the icon");
+            throw Failure("the notification area refused the icon");
         if (!present)
             tip = text;
         present = true;
@@ -135,12 +133,10 @@ struct FixedScreen final : ScreenGrabber
 
 struct FixedLock final : InstanceLock
 {
-    bool tryLock() override { return free; }
-    bool free = true;
+    bool tryLock() override { return true; }
 };
 
-// The real converter libraries beside the test, or a behaviour of one's own;
-// each call kept as "extension option".
+// The real converters or a behaviour of one's own; each call kept as "extension option".
 struct ScriptedConverters final : Converters
 {
     using Behaviour = std::function<int(const QString &, const QString &, const QString &)>;
@@ -159,30 +155,19 @@ struct ScriptedConverters final : Converters
     LibraryConverters real{QCoreApplication::applicationDirPath()};
 };
 
-// Printers that keep each job: "printer:orientation:what was printed".
+// Printers that keep each job: "printer:what was printed".
 struct RecordingPrinters final : DocumentPrinters
 {
-    explicit RecordingPrinters(QStringList printers = {QStringLiteral("PDF"),
-                                                       QStringLiteral("Laser")})
-        : DocumentPrinters(printers.value(0)), list(std::move(printers))
-    {
-    }
-    QStringList names() const override { return list; }
+    RecordingPrinters() : DocumentPrinters(QStringLiteral("PDF")) {}
+    QStringList names() const override { return {QStringLiteral("PDF"), QStringLiteral("Laser")}; }
     void send(const QString &printer, const PrintDocument &document) override
     {
         if (!refusal.isEmpty())
             throw Failure(refusal);
-        QString what;
-        for (const PrintDocument::Item &item : document.items)
-            what += item.picture.isNull()
-                        ? item.text
-                        : QString::asprintf("picture@%d,%d %dx%d", item.twips.x(), item.twips.y(),
-                                            item.twips.width(), item.twips.height());
-        jobs.append(printer + u':' +
-                    (document.orientation == PageOrientation::Portrait ? u'P' : u'L') + u':' +
-                    what);
+        const PrintDocument::Item item = document.items.value(0); // one a job
+        jobs << printer + u':' + (item.picture.isNull() ? item.text : QStringLiteral("picture"));
     }
-    QStringList list, jobs;
+    QStringList jobs;
     QString refusal;
 };
 
@@ -202,15 +187,11 @@ inline QByteArray bytesOf(const QString &path)
 // The program without windows, started in a fresh folder.
 struct Program
 {
-    explicit Program(const QString &subfolder = QString())
-        : folder(dir.path() + subfolder), state(folder)
-    {
-    }
     void start() { lifecycle.start(); }
     QString file(const QString &name) const { return state.currentFolder() + u'/' + name; }
 
     QTemporaryDir dir;
-    QString folder;
+    QString folder = dir.path();
     ScriptedDialogs dialogs;
     MemoryClipboard clipboard;
     RecordingTrayIcon trayIcon;
@@ -220,7 +201,7 @@ struct Program
     FixedLock lock;
     ScriptedConverters converters;
     RecordingPrinters printers;
-    State state;
+    State state{folder};
     HeaderChoice headers{state, names, trayIcon, dialogs, QStringLiteral("snagwell")};
     StorageFolders folders{state, dialogs, clock};
     Printing printing{state, printers, dialogs};
