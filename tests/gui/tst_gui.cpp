@@ -4,7 +4,6 @@
 #include <QtWidgets>
 
 #include "doubles/doubles.h"
-#include "gui/aboutbox.h"
 #include "gui/buttonwindow.h"
 #include "gui/settingswindow.h"
 #include "platform/qtdialogs.h"
@@ -98,27 +97,6 @@ private Q_SLOTS:
         QCOMPARE(w.dialogs.shown.last(), "終了?Snagwellを終了します。");
     }
 
-    void greyedBoxes()
-    {
-        // A box greyed by the file shows so; each click after turns it on,
-        // off, never greyed again.
-        Windows w;
-        w.state.changeSettings(
-            [](Settings &s) { s.saveText = s.printAtOnce = s.showButtonWindow = Tick::Greyed; });
-        const Settings &s = w.state.settings();
-        for (const auto &[box, tick] : {std::pair{"SaveTextCK", &s.saveText},
-                                        {"PrintCK", &s.printAtOnce},
-                                        {"PrintScreenCK", &s.showButtonWindow}}) {
-            QCheckBox *check = w.find<QCheckBox>(box);
-            QCOMPARE(check->checkState(), Qt::PartiallyChecked);
-            for (const Tick expected : {Tick::On, Tick::Off, Tick::On}) {
-                check->click();
-                QCOMPARE(*tick, expected);
-                QCOMPARE(check->checkState(), expected == Tick::On ? Qt::Checked : Qt::Unchecked);
-            }
-        }
-    }
-
     void messageBoxes_data()
     {
         QTest::addColumn<std::function<bool(QtDialogs &)>>("ask");
@@ -163,21 +141,6 @@ private Q_SLOTS:
         entries.at(4)->trigger();
         QCOMPARE(window->windowTitle(), w.headers.fileNameHeader());
         QVERIFY(entries.at(4)->isChecked() && !entries.at(1)->isChecked());
-    }
-
-    void aboutBox()
-    {
-        Windows w;
-        w.find<QMenu>("mnuHelp")->actions().first()->trigger();
-        auto *about = w.find<AboutBox>("frmAbout");
-        QVERIFY(about && about->isVisible() && about->windowTitle() == "Snagwellのﾊﾞｰｼﾞｮﾝ情報");
-        for (const bool installed : {false, true}) {
-            w.information.installed = installed;
-            about->findChild<QPushButton *>("cmdSysInfo")->click();
-        }
-        QCOMPARE(w.information.starts, 2);
-        QCOMPARE(w.dialogs.shown, QStringList{"Snagwell|現時点ではｼｽﾃﾑ情報を使用できません"});
-        QCOMPARE(versionText("2.00.04"), "ﾊﾞｰｼﾞｮﾝ 2.0.4");
     }
 
     void windowsMakeRoomForALargeFont()
