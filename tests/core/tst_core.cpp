@@ -177,7 +177,6 @@ private Q_SLOTS:
         for (const char *folder : {"/a\rb", "/a\r\nb"})
             row(folder, fileOf("|" + defaults.section('|', 1)),
                 [folder] { return settingsFileBytes(folder, Settings()); });
-        row("trailing comma", QStringList{"A", ""}, [] { return splitRegisteredNames("A,"); });
         row("empty names line", QStringList{""}, [] { return splitRegisteredNames(""); });
     }
     void settingsFile() { compareAnswer(); }
@@ -325,7 +324,6 @@ private Q_SLOTS:
         row("date change: a day's name outside SWData", "", after("/h/notes/26Dec07", d7, d8));
         row("date change: a weekend later, at the root", "/SWData/26Dec10",
             after("/SWData/26Dec07", d7, QDate(2026, 12, 10)));
-        row("date change: no day known yet", "", after("/h/SWData/26Dec07", QDate(), d8));
 
         row("deletion: strictly older than 7 days",
             QStringList{"SWData/26Nov29", "SWData/26Nov29/a"}, [] {

@@ -101,8 +101,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<std::function<bool(QtDialogs &)>>("ask");
         QTest::addColumn<QStringList>("buttons");
-        QTest::newRow("notice") << std::function([](QtDialogs &d) { return d.notice("n"), false; })
-                                << QStringList{"OK"};
         QTest::newRow("OK or cancel")
             << std::function([](QtDialogs &d) { return d.askOkCancel("q", "t"); })
             << QStringList{"OK", "キャンセル"};
