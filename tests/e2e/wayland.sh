@@ -25,7 +25,6 @@ need sway swaymsg Xwayland xdotool dbus-daemon dbus-update-activation-environmen
 # No accessibility bus: started by the GTK portal in the middle of the run, it
 # now and then held the program and the portal for D-Bus's 25 s timeout.
 export XDG_CURRENT_DESKTOP=sway:GNOME WLR_BACKENDS=headless WLR_RENDERER=pixman NO_AT_BRIDGE=1
-# bg <command...>: runs until the test ends, its output in the log.
 bg() { "$@" >>"$WORK/log" 2>&1 & PIDS+=($!); }
 # Two session buses of the test's own: with the desktop's services, and bare.
 printf '<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy></busconfig>' >"$WORK/bare.conf"
