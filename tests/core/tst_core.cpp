@@ -133,16 +133,6 @@ QVariant removedBy(KeepDays keep, const QString &browserAt, const QStringList &e
     return removed;
 }
 
-// What start-up's clearing of temporaries leaves of the entries, when
-// start-up began so many seconds from now.
-QVariant leftAfterStartUp(const QStringList &entries, int startedIn = 60)
-{
-    const QTemporaryDir dir;
-    populate(dir.path(), entries);
-    removeStaleTemporaries(dir.path(), QDateTime::currentDateTime().addSecs(startedIn));
-    return entriesBelow(dir.path());
-}
-
 // The tip's field with a registered name chosen unless empty.
 QVariant tip(const QString &registered)
 {
@@ -187,7 +177,6 @@ private Q_SLOTS:
         for (const char *folder : {"/a\rb", "/a\r\nb"})
             row(folder, fileOf("|" + defaults.section('|', 1)),
                 [folder] { return settingsFileBytes(folder, Settings()); });
-        row("trailing comma", QStringList{"A", ""}, [] { return splitRegisteredNames("A,"); });
         row("empty names line", QStringList{""}, [] { return splitRegisteredNames(""); });
     }
     void settingsFile() { compareAnswer(); }
@@ -270,9 +259,7 @@ private Q_SLOTS:
     void captures_data()
     {
         answerColumns();
-        row("other headers", "u001", [] { return nameAmong({"v005.txt", "ux.txt"}); });
         row("999 taken, 01000 another", "u1000", [] { return nameAmong({"u999", "u01000.txt"}); });
-        row("free from 1000", "u1001", [] { return nameAmong({"u999", "u1000.a", "u1002.b"}); });
         row("hidden, empty header", "001", [] { return nameAmong({".999.txt.AbCdEf"}, ""); });
         row("dangling link", "u006", [] { return nameAmong({"u005.txt -> /nonexistent"}); });
         row("taken by a folder with any capture's extension", "u003", [] {
@@ -337,7 +324,6 @@ private Q_SLOTS:
         row("date change: a day's name outside SWData", "", after("/h/notes/26Dec07", d7, d8));
         row("date change: a weekend later, at the root", "/SWData/26Dec10",
             after("/SWData/26Dec07", d7, QDate(2026, 12, 10)));
-        row("date change: no day known yet", "", after("/h/SWData/26Dec07", QDate(), d8));
 
         row("deletion: strictly older than 7 days",
             QStringList{"SWData/26Nov29", "SWData/26Nov29/a"}, [] {
@@ -348,8 +334,6 @@ private Q_SLOTS:
             return removedBy(KeepDays::Month, "SWData/26Dec07",
                              {"SWData/26Nov06/", "SWData/26Nov07/", "SWData/26Dec07/"});
         });
-        row("deletion: never", QStringList(),
-            [] { return removedBy(KeepDays::Forever, "SWData", {"SWData/05Jan01/"}); });
         row("deletion: outside SWData", QStringList(),
             [] { return removedBy(KeepDays::Week, "MySWData", {"MySWData/05Jan01/"}); });
         row("deletion: only what is the program's goes",
@@ -362,33 +346,19 @@ private Q_SLOTS:
     }
     void dayFolders() { compareAnswer(); }
 
-    // Start-up's clearing of temporaries, beyond what the real program shows:
-    // other capture kinds, names that only look like a temporary, subfolders.
-    void staleTemporaries_data()
+    // Start-up clears its stale temporaries (the real program shows it) but
+    // spares those at work: changed since start-up began, or another user's.
+    void staleTemporaries()
     {
-        answerColumns();
-        row("the program's temporaries go, nothing else",
-            QStringList{".RAVuvivo.vov.AbCdEf", ".u008.gif.AbCdEf", "sub", "sub/.u011.txt.AbCdEf",
-                        "u009.txt.AbCdEf"},
-            [] {
-                return leftAfterStartUp({".u002.jpg.x9Y8z7", ".u005.bmp.ZZZZZZ", ".u008.gif.AbCdEf",
-                                         ".RAVuvivo.vov.AbCdEf", "u009.txt.AbCdEf",
-                                         "sub/.u011.txt.AbCdEf"});
-            });
-        row("one changed since start-up stays", QStringList{".u001.txt.AbCdEf"},
-            [] { return leftAfterStartUp({".u001.txt.AbCdEf"}, -60); });
-    }
-    void staleTemporaries() { compareAnswer(); }
-
-    void othersTemporariesStay()
-    {
-        if (::geteuid() != 0)
-            QSKIP("giving a file to another user needs root");
         const QTemporaryDir dir;
-        populate(dir.path(), {".u001.txt.AbCdEf"});
-        QCOMPARE(::chown(QFile::encodeName(dir.filePath(".u001.txt.AbCdEf")), 65534, 65534), 0);
+        populate(dir.path(), {".u001.txt.AbCdEf", ".u002.txt.AbCdEf"});
+        const bool root = ::geteuid() == 0; // only root can give a file away
+        const QByteArray others = QFile::encodeName(dir.filePath(".u002.txt.AbCdEf"));
+        QVERIFY(!root || ::chown(others.constData(), 65534, 65534) == 0);
+        removeStaleTemporaries(dir.path(), QDateTime::currentDateTime().addSecs(-60));
+        QCOMPARE(entriesBelow(dir.path()).size(), 2);
         removeStaleTemporaries(dir.path(), QDateTime::currentDateTime().addSecs(60));
-        QCOMPARE(entriesBelow(dir.path()), QStringList{".u001.txt.AbCdEf"});
+        QCOMPARE(entriesBelow(dir.path()).join(""), root ? ".u002.txt.AbCdEf" : "");
     }
 
     // What the user is shown: the tray tip, the preview, the printer chosen.

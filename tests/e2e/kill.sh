@@ -85,17 +85,20 @@ echo "FIGURE: $((capturing + stopping)) kills ($hits at SIGTERM), ${#whole[@]} w
 check "the kills while capturing came after enough captures to prove anything" \
     test "$captured" -gt "$capturing"
 
-# The next start clears the temporaries left and two planted ones.
+# The next start clears the temporaries left and planted ones of each capture
+# kind, and nothing else: not the user's hidden files, a link, the settings'
+# temporary, a kind the program does not make, nor one in a subfolder.
 highest=$(ls "$day" | sed -n 's/^kl\([0-9]*\)\..*/\1/p' | sort -n | tail -n 1)
 next=$(printf 'kl%03d.txt' $((10#${highest:-0} + 1)))
-touch "$day/.kl900.txt.AbCdEf" "$day/.kl901.jpeg.x9Y8z7" "$day/.my-notes" "$day/.kl902.txt.long-suffix"
-ln -s "$day/.my-notes" "$day/.kl903.txt.LiNk01"
+mkdir "$day/sub"
+touch "$day"/.kl90{0.txt.AbCdEf,1.jpeg.x9Y8z7,2.bmp.ZZZZZZ}
+kept=(.my-notes .kl903.txt.long-suffix .kl904.gif.AbCdEf .RAVuvivo.vov.AbCdEf sub/.kl905.txt.AbCdEf .kl906.txt.LiNk01)
+(cd "$day" && touch "${kept[@]::5}" && ln -s .my-notes "${kept[5]}")
 settings PNG >"$run/RAVuvivo.vov"
 begin "$run"
-left() { find "$day" -name '.kl*.??????' ! -type l; }
+left() { find "$day" -maxdepth 1 -regextype posix-extended -regex '.*/\.kl[0-9]+\.(txt|jpe?g|bmp|png)\.\w{6}' ! -type l; }
 check "start-up clears the program's temporaries" wait_for 5 eval '[ -z "$(left)" ]'
-check "... not the user's hidden files nor a link" \
-    test -e "$day/.my-notes" -a -e "$day/.kl902.txt.long-suffix" -a -L "$day/.kl903.txt.LiNk01"
+check "... nothing else: ${kept[*]}" eval '(cd "$day" && ls -d "${kept[@]}" >/dev/null)'
 for path in "${whole[@]}"; do [ -e "$path" ] || problem "${path##*/} is gone after start-up"; done
 check "after every kill every file is whole or a temporary, and no capture is lost" test "$problems" -eq 0
 copy_text 0

@@ -43,15 +43,6 @@ is() { [ "$(identify -format '%m %wx%h' "$1" 2>/dev/null)" = "$2" ]; }
 # vov <line...>: a settings file of these lines, CP932 with CR LF.
 vov() { printf '%s\r\n' "$@" | iconv -f UTF-8 -t CP932; }
 
-[ -z "${E2E_NO_X:-}" ] || return 0
-need Xvfb xdotool xclip xdpyinfo
-# -noreset: a server resetting as its last client (the probe) leaves refuses clients.
-exec 5< <(Xvfb -displayfd 1 -noreset -screen 0 1280x800x24 -nolisten tcp 2>"$WORK/xvfb.log")
-PIDS+=($!)
-read -r -t 20 display <&5 || skip "Xvfb did not start"
-export DISPLAY=:$display
-wait_for 10 xdpyinfo >/dev/null 2>&1 || skip "Xvfb does not answer on $DISPLAY"
-
 # start <folder> [VAR=value...]: the program in that folder, its id in PID.
 start() {
     (cd "$1" && exec env "${@:2}" "$SNAGWELL" >>"$WORK/log" 2>&1) &
@@ -94,3 +85,12 @@ answer() {
     xdotool key Return
     wait_for 5 none "$1" 100
 }
+
+[ -z "${E2E_NO_X:-}" ] || return 0
+need Xvfb xdotool xclip xdpyinfo
+# -noreset: a server resetting as its last client (the probe) leaves refuses clients.
+exec 5< <(Xvfb -displayfd 1 -noreset -screen 0 1280x800x24 -nolisten tcp 2>"$WORK/xvfb.log")
+PIDS+=($!)
+read -r -t 20 display <&5 || skip "Xvfb did not start"
+export DISPLAY=:$display
+wait_for 10 xdpyinfo >/dev/null 2>&1 || skip "Xvfb does not answer on $DISPLAY"

@@ -3,7 +3,6 @@
 # of the test's own: the picture is the real screen; without a portal it is told.
 set -euo pipefail
 if [ "$(id -u)" = 0 ]; then # sway refuses root: nobody runs a copy of the test
-    command -v sway >/dev/null || { echo "SKIP: sway is not installed"; exit 77; }
     home=$(mktemp -d) reports= status=0
     trap 'rm -rf "$home"' EXIT
     cp "$(realpath "$1")" "$(dirname "$(realpath "$1")")"/lib*.so "$0" "$(dirname "$0")/lib.sh" "$home"
@@ -26,7 +25,6 @@ need sway swaymsg Xwayland xdotool dbus-daemon dbus-update-activation-environmen
 # No accessibility bus: started by the GTK portal in the middle of the run, it
 # now and then held the program and the portal for D-Bus's 25 s timeout.
 export XDG_CURRENT_DESKTOP=sway:GNOME WLR_BACKENDS=headless WLR_RENDERER=pixman NO_AT_BRIDGE=1
-# bg <command...>: runs until the test ends, its output in the log.
 bg() { "$@" >>"$WORK/log" 2>&1 & PIDS+=($!); }
 # Two session buses of the test's own: with the desktop's services, and bare.
 printf '<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy></busconfig>' >"$WORK/bare.conf"
@@ -41,21 +39,16 @@ DISPLAY=$(cat "$WORK/display") WAYLAND_DISPLAY=$(cd "$XDG_RUNTIME_DIR" && ls way
 export DISPLAY WAYLAND_DISPLAY SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*)
 bg pipewire
 dbus-update-activation-environment WAYLAND_DISPLAY XDG_CURRENT_DESKTOP XDG_RUNTIME_DIR NO_AT_BRIDGE
-# on <title regex>: sway shows such a window.
-on() { swaymsg -q "[title=\"$1\"] floating enable" 2>/dev/null; }
 # click <folder> [VAR=value...]: the program there with its button window, whose button is clicked.
 click() {
     mkdir -p "$1/SWData"
     vov "$1/SWData" ' 0 ' ' 0 ' 登録名 ps ' 0 ' JPG ' 7日前' '' ' 2 ' 1500 3000 >"$1/RAVuvivo.vov"
-    (cd "$1" && exec env "${@:2}" "$SNAGWELL" >>"$WORK/log" 2>&1) &
-    PID=$!
-    PIDS+=("$PID")
+    start "$@"
     wait_for 20 swaymsg -q '[title="^ps$"] move position 20 20' 2>/dev/null || fail "the button window is shown"
     sleep 0.5
     # A headless sway's seat has no pointer for its cursor commands; XWayland takes XTEST clicks.
     xdotool mousemove 86 35 click 1
 }
-quit() { kill -TERM "$PID"; check "the program ends on SIGTERM" wait_for 15 ended "$PID"; }
 # red <picture> <area>: that area is red on the whole.
 red() { [ "$(convert "$1" -crop "$2" -format '%[fx:mean.r>0.92&&mean.g<0.08&&mean.b<0.08]' info:)" = 1 ]; }
 
@@ -67,7 +60,7 @@ check "and the button window, as on X11" eval '! red "$day/ps001.jpg" 100x40+30+
 check "the portal's file is removed" test ! -e /tmp/out.png
 quit
 click "$WORK/bare" DBUS_SESSION_BUS_ADDRESS="unix:path=$XDG_RUNTIME_DIR/bare"
-check "without a portal the failure is told" wait_for 10 on '^Snagwell$'
+check "without a portal the failure is told" shown '^Snagwell$' 10
 check "and nothing is saved" test -z "$(ls "$WORK/bare/SWData/$(today)")"
 quit
 finish

@@ -4,7 +4,6 @@
 #include <QtWidgets>
 
 #include "doubles/doubles.h"
-#include "gui/aboutbox.h"
 #include "gui/buttonwindow.h"
 #include "gui/settingswindow.h"
 #include "platform/qtdialogs.h"
@@ -98,56 +97,25 @@ private Q_SLOTS:
         QCOMPARE(w.dialogs.shown.last(), "終了?Snagwellを終了します。");
     }
 
-    void greyedBoxes()
-    {
-        // A box greyed by the file shows so; each click after turns it on,
-        // off, never greyed again.
-        Windows w;
-        w.state.changeSettings(
-            [](Settings &s) { s.saveText = s.printAtOnce = s.showButtonWindow = Tick::Greyed; });
-        const Settings &s = w.state.settings();
-        for (const auto &[box, tick] : {std::pair{"SaveTextCK", &s.saveText},
-                                        {"PrintCK", &s.printAtOnce},
-                                        {"PrintScreenCK", &s.showButtonWindow}}) {
-            QCheckBox *check = w.find<QCheckBox>(box);
-            QCOMPARE(check->checkState(), Qt::PartiallyChecked);
-            for (const Tick expected : {Tick::On, Tick::Off, Tick::On}) {
-                check->click();
-                QCOMPARE(*tick, expected);
-                QCOMPARE(check->checkState(), expected == Tick::On ? Qt::Checked : Qt::Unchecked);
-            }
-        }
-    }
-
-    void messageBoxes_data()
-    {
-        QTest::addColumn<std::function<bool(QtDialogs &)>>("ask");
-        QTest::addColumn<QStringList>("buttons");
-        QTest::newRow("notice") << std::function([](QtDialogs &d) { return d.notice("n"), false; })
-                                << QStringList{"OK"};
-        QTest::newRow("OK or cancel")
-            << std::function([](QtDialogs &d) { return d.askOkCancel("q", "t"); })
-            << QStringList{"OK", "キャンセル"};
-        QTest::newRow("yes or no")
-            << std::function([](QtDialogs &d) { return d.askYesNo("q", "t"); })
-            << QStringList{"はい", "いいえ"};
-    }
-
     void messageBoxes()
     {
         // The real boxes: Japanese buttons, and closeAll() ends one left open
         // unanswered (as a stop request does on the real program).
-        QFETCH(std::function<bool(QtDialogs &)>, ask);
         QtDialogs dialogs;
         QStringList shown;
-        QTimer::singleShot(0, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
-                for (QAbstractButton *button : box->buttons())
-                    shown << button->text();
-            dialogs.closeAll();
-        });
-        QVERIFY(!ask(dialogs));
-        QTEST(shown, "buttons");
+        const auto readAndClose = [&] {
+            QTimer::singleShot(0, [&] {
+                if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                    for (QAbstractButton *button : box->buttons())
+                        shown << button->text();
+                dialogs.closeAll();
+            });
+        };
+        readAndClose();
+        QVERIFY(!dialogs.askOkCancel("q", "t"));
+        readAndClose();
+        QVERIFY(!dialogs.askYesNo("q", "t"));
+        QCOMPARE(shown, QStringList({"OK", "キャンセル", "はい", "いいえ"}));
     }
 
     void buttonWindowShowsTheHeader()
@@ -163,21 +131,6 @@ private Q_SLOTS:
         entries.at(4)->trigger();
         QCOMPARE(window->windowTitle(), w.headers.fileNameHeader());
         QVERIFY(entries.at(4)->isChecked() && !entries.at(1)->isChecked());
-    }
-
-    void aboutBox()
-    {
-        Windows w;
-        w.find<QMenu>("mnuHelp")->actions().first()->trigger();
-        auto *about = w.find<AboutBox>("frmAbout");
-        QVERIFY(about && about->isVisible() && about->windowTitle() == "Snagwellのﾊﾞｰｼﾞｮﾝ情報");
-        for (const bool installed : {false, true}) {
-            w.information.installed = installed;
-            about->findChild<QPushButton *>("cmdSysInfo")->click();
-        }
-        QCOMPARE(w.information.starts, 2);
-        QCOMPARE(w.dialogs.shown, QStringList{"Snagwell|現時点ではｼｽﾃﾑ情報を使用できません"});
-        QCOMPARE(versionText("2.00.04"), "ﾊﾞｰｼﾞｮﾝ 2.0.4");
     }
 
     void windowsMakeRoomForALargeFont()
@@ -214,38 +167,24 @@ private Q_SLOTS:
         QCOMPARE(tabs->geometry(), left.adjusted(0, 0, 0, 50));
     }
 
-    void fileListFollowsTheFolder_data()
-    {
-        QTest::addColumn<QStringList>("before"); // listed first
-        QTest::addColumn<QStringList>("gone");
-        QTest::addColumn<QStringList>("added");
-        QTest::addColumn<QStringList>("listed");
-        QTest::newRow("two new names, before and after")
-            << QStringList{"b.txt"} << QStringList() << QStringList{"a.txt", "c.txt"}
-            << QStringList{"a.txt", "b.txt", "c.txt"};
-        QTest::newRow("a renamed one") << QStringList{"a.txt", "b.txt"} << QStringList{"a.txt"}
-                                       << QStringList{"c.txt"} << QStringList{"b.txt", "c.txt"};
-    }
-
     void fileListFollowsTheFolder()
     {
-        QFETCH(QStringList, before);
-        QFETCH(QStringList, gone);
-        QFETCH(QStringList, added);
+        // New names go in before and after the listed ones; a renamed one is followed.
         Windows w;
-        for (const QString &name : before)
-            QVERIFY(QFile(w.file(name)).open(QIODevice::WriteOnly));
-        w.state.announceNewFiles();
-        for (const QString &name : gone)
-            QVERIFY(QFile::remove(w.file(name)));
-        for (const QString &name : added)
-            QVERIFY(QFile(w.file(name)).open(QIODevice::WriteOnly));
-        w.state.announceNewFiles();
-        QStringList listed;
-        const QListWidget *files = w.find<QListWidget>("File1");
-        for (int row = 0; row < files->count(); ++row)
-            listed << files->item(row)->text();
-        QTEST(listed, "listed");
+        const auto listed = [&](const QStringList &added, const QString &gone) {
+            for (const QString &name : added)
+                QFile(w.file(name)).open(QIODevice::WriteOnly);
+            QFile::remove(w.file(gone));
+            w.state.announceNewFiles();
+            QStringList names;
+            const QListWidget *files = w.find<QListWidget>("File1");
+            for (int row = 0; row < files->count(); ++row)
+                names << files->item(row)->text();
+            return names.join(',');
+        };
+        QCOMPARE(listed({"b.txt"}, {}), "b.txt");
+        QCOMPARE(listed({"a.txt", "c.txt"}, {}), "a.txt,b.txt,c.txt");
+        QCOMPARE(listed({"d.txt"}, "a.txt"), "b.txt,c.txt,d.txt");
     }
 };
 
