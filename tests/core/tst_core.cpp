@@ -361,25 +361,38 @@ private Q_SLOTS:
         QCOMPARE(entriesBelow(dir.path()).join(""), root ? ".u002.txt.AbCdEf" : "");
     }
 
-    // What the user is shown: the tray tip, the preview, the printer chosen.
-    void shown_data()
+    // The tray tip is cut at 64 bytes, without the blanks that fill the field.
+    void trayTip_data()
     {
         answerColumns();
         const QString a60(60, 'a'), c63(63, 'c'), k31c = QString(31, u'会') + 'c';
-        // The tip is cut at 64 bytes, without the blanks that fill the field.
-        row("tip cut at 64 bytes", a60 + "(sna", [=] { return tip(a60); });
-        row("tip: no half emoji", c63, [=] { return tip(c63 + "😀"); });
-        row("tip: no half emoji after kanji", k31c, [=] { return tip(k31c + "😀"); });
+        row("cut at 64 bytes", a60 + "(sna", [=] { return tip(a60); });
+        row("no half emoji", c63, [=] { return tip(c63 + "😀"); });
+        row("no half emoji after kanji", k31c, [=] { return tip(k31c + "😀"); });
+    }
+    void trayTip() { compareAnswer(); }
+
+    // What the browser's preview shows of a file.
+    void preview_data()
+    {
+        answerColumns();
         row("TXT in capitals", int(PreviewKind::None), [] { return int(previewKindOf("A.TXT")); });
         row("cut to four", int(PreviewKind::Picture), [] { return int(previewKindOf("x.jpegx")); });
         row("file at the root", "/a.txt", [] { return joinFolderAndName("/", "a.txt"); });
         row("lone LF stays", "ab\ncd\r\n", [] { return previewText("ab\ncd"); });
         row("UTF-8 after a BOM", "会\r\n", [] { return previewText("\xEF\xBB\xBF\xE4\xBC\x9A"); });
-        const QStringList printers{"PDF", "Office", "OFFICE"};
-        row("printer: none saved, the last", 2, [=] { return chosenPrinterIndex(printers, ""); });
-        row("printer: gone", -1, [=] { return chosenPrinterIndex(printers, "Gone"); });
     }
-    void shown() { compareAnswer(); }
+    void preview() { compareAnswer(); }
+
+    // The printer chosen from the saved name.
+    void printers_data()
+    {
+        answerColumns();
+        const QStringList printers{"PDF", "Office", "OFFICE"};
+        row("none saved, the last", 2, [=] { return chosenPrinterIndex(printers, ""); });
+        row("gone", -1, [=] { return chosenPrinterIndex(printers, "Gone"); });
+    }
+    void printers() { compareAnswer(); }
 
     // The fuzzers' seeds: settings read back as read, previews end lines in CR LF.
     void fuzzCorpus_data()
