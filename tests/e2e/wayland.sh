@@ -54,7 +54,7 @@ red() { [ "$(convert "$1" -crop "$2" -format '%[fx:mean.r>0.92&&mean.g<0.08&&mea
 
 day=$WORK/run/SWData/$(today)
 click "$WORK/run"
-check "画面保存 captures the output through the portal as ps001.jpg" wait_for 20 is "$day/ps001.jpg" 'JPEG 1024x768'
+check "画面保存 captures the output through the portal as ps001.jpg" wait_for 40 is "$day/ps001.jpg" 'JPEG 1024x768'
 check "the picture shows the red background" red "$day/ps001.jpg" 100x100+900+650
 check "and the button window, as on X11" eval '! red "$day/ps001.jpg" 100x40+30+25'
 check "the portal's file is removed" test ! -e /tmp/out.png
