@@ -76,6 +76,9 @@ for kind in text image stall cut.png huge.bmp; do
     check "($kind) the next copy lands as the next number" \
         wait_for 20 cmp -s "$day/e2e$(printf %03d $n).txt" <(printf 'after %s\r\n' $kind)
 done
+# A password manager's copy, marked secret, is passed over: the next number stays free.
+"$owner" secret & PIDS+=($!)
+sleep 1.5
 printf '' | xclip -selection clipboard
 check "an empty text copied is a capture of its own" \
     wait_for 15 test -e "$day/e2e015.txt" -a ! -s "$day/e2e015.txt"
