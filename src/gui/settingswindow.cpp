@@ -121,8 +121,8 @@ SettingsWindow::SettingsWindow(const SettingsWindowParts &parts, QWidget *parent
     connectState();
     // The window manager keeps the window from getting smaller than the
     // design or than its controls need; the preview column takes the rest.
-    setLeastSize(this, QSize(twipsToPixels(settingsWindowMinWidth, dpiX()),
-                             twipsToPixels(settingsWindowMinHeight, dpiY())));
+    setLeastSize(this, QSize(twipsToPixels(settingsWindowMinWidth, logicalDpiX()),
+                             twipsToPixels(settingsWindowMinHeight, logicalDpiY())));
     resize(minimumSize());
     showSettings();
     showFolder();
@@ -133,22 +133,12 @@ SettingsWindow::SettingsWindow(const SettingsWindowParts &parts, QWidget *parent
 
 SettingsWindow::~SettingsWindow() = default;
 
-int SettingsWindow::dpiX() const
-{
-    return logicalDpiX() > 0 ? logicalDpiX() : 96;
-}
-
-int SettingsWindow::dpiY() const
-{
-    return logicalDpiY() > 0 ? logicalDpiY() : 96;
-}
-
 void SettingsWindow::buildControls()
 {
     auto *central = new QWidget(this);
     setCentralWidget(central);
-    const auto px = [this](int twips) { return twipsToPixels(twips, dpiX()); };
-    const auto py = [this](int twips) { return twipsToPixels(twips, dpiY()); };
+    const auto px = [this](int twips) { return twipsToPixels(twips, logicalDpiX()); };
+    const auto py = [this](int twips) { return twipsToPixels(twips, logicalDpiY()); };
 
     // Monitoring buttons above the left column.
     m_startButton = named<QPushButton>(QStringLiteral("Command1"),

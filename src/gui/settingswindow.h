@@ -75,8 +75,6 @@ private:
     void showPrinters();
     void showAbout();
     void showCaptureProblem();
-    int dpiX() const;
-    int dpiY() const;
 
     SettingsWindowParts m_parts;
 
