@@ -251,6 +251,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("other"); // =: gives the same bytes; >: a smaller file
         QTest::newRow("JPEG q100") << QByteArray("q100") << QByteArray(">q95");
         QTest::newRow("JPEG null") << QByteArray() << QByteArray("=q75");
+        for (const char *unknown : {"q0", "q101", "q9x", "Q"}) // libjpeg's default instead
+            QTest::addRow("JPEG %s", unknown) << QByteArray(unknown) << QByteArray("=q75");
         QTest::newRow("PNG level 0") << QByteArray("nc0") << QByteArray(">nc3");
         QTest::newRow("PNG no filtering") << QByteArray("nc3") << QByteArray(">ac3");
         QTest::newRow("PNG level alone") << QByteArray("c3") << QByteArray("=ac3");
