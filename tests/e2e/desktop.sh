@@ -14,8 +14,10 @@ day=$run/SWData/$(today)
 mkdir -p "$run/SWData"
 vov "$run/SWData" ' 0 ' ' 0 ' ﾕｰｻﾞｰ名 '' '-1 ' JPG ' 7日前' '' ' 2 ' 1500 3000 >"$run/RAVuvivo.vov"
 start "$run"
-tip='^ﾕｰｻﾞｰ名\(snagwell\)$'
-icon=$(window "$tip") || fail "the tray icon carries the tip ﾕｰｻﾞｰ名(snagwell)"
+# The icon as the panel holds it: the window of class snagwell embedded there.
+panel=$(window '^panel$')
+trayicon() { xwininfo -tree -id "$panel" | awk '/\("snagwell" "Snagwell"\)/ { print $1; exit }'; }
+check "the tray icon is in the panel" wait_for 15 eval 'icon=$(trayicon); [ -n "$icon" ]'
 check "with a tray the settings window stays hidden" none '^Snagwell 設定$'
 user=$(id -un)
 button=$(window '^ﾕｰｻﾞｰ名$') || fail "the button window is shown, titled ﾕｰｻﾞｰ名"
